@@ -1,0 +1,453 @@
+#include "MorvAVLTree.h"
+
+#include <ostream>
+
+// Invariants of the tree (referred to below as I1 to I3):
+//
+// I1 Order: every ID in a node's left subtree is less than the node's ID,
+//    every ID in its right subtree greater. No ID occurs twice.
+// I2 Heights are upper bounds: a node's stored height is greater than the
+//    stored height of each child, so it is never below the real height of
+//    its subtree. Insertion recomputes every node on its path from the
+//    children's stored heights and rotates where the stored balanceFactor
+//    leaves -1..1; while no removal has happened, stored heights are
+//    therefore exact and every balanceFactor lies within -1..1.
+// I3 Removal recomputes only the nodes it touches and never rotates, so
+//    afterwards stored heights may be stale (too high) and balance factors
+//    may lie outside -1..1. Every reader uses the stored values as they are:
+//    the level count and the rotation choice of a later insertion alike.
+//
+// Every node is a heap allocation owned by exactly one link.
+
+namespace {
+
+constexpr std::string_view successful = "successful";
+constexpr std::string_view unsuccessful = "unsuccessful";
+
+std::uint64_t bigEndianWord(const char *bytes) {
+  std::uint64_t word = 0;
+  for (int i = 0; i < 8; ++i) {
+    word = (word << 8) | static_cast<unsigned char>(bytes[i]);
+  }
+  return word;
+}
+
+// IDs order as strings: byte by byte, then by length. Stored IDs are eight
+// bytes long, and two of those compare as one big-endian 64-bit word.
+int compareIds(const std::string &a, const std::string &b) {
+  if (a.size() != 8 || b.size() != 8) {
+    return a.compare(b);
+  }
+  const std::uint64_t x = bigEndianWord(a.data());
+  const std::uint64_t y = bigEndianWord(b.data());
+  return (x > y) - (x < y);
+}
+
+// Moves another node's record into this one; the other node is freed next.
+void takeOver(PelixNode *node, PelixNode *from) {
+  node->id = std::move(from->id);
+  node->name = std::move(from->name);
+}
+
+} // namespace
+
+void AnswerWriter::line(std::string_view text) {
+  pending_.assign(text.data(), text.size());
+  endLine();
+}
+
+void AnswerWriter::endLine() {
+  pending_.push_back('\n');
+  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+  out_.flush();
+  pending_.clear();
+}
+
+MorvAVLTree::MorvAVLTree(std::ostream &out) : answers_(out) {}
+
+MorvAVLTree::~MorvAVLTree() {
+  if (root) {
+    deletePostOrder(root);
+  }
+}
+
+void MorvAVLTree::deletePostOrder(Link link) {
+  if (link->leftChild) {
+    deletePostOrder(link->leftChild);
+  }
+  if (link->rightChild) {
+    deletePostOrder(link->rightChild);
+  }
+  delete link;
+  link = nullptr;
+}
+
+// ---------------------------------------------------------------- insertion
+
+void MorvAVLTree::insert(std::string name, std::string id) {
+  root = insert(root, name, id);
+}
+
+MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
+                                      const std::string &id) {
+  // Link: the search ended at the empty link where the record belongs.
+  if (!link) {
+    link = new PelixNode(name, id);
+    answers_.line(successful);
+    return link;
+  }
+
+  // Search: descend by ID.
+  PelixNode *node = link;
+  const int order = compareIds(id, node->id);
+  if (order == 0) {
+    answers_.line(unsuccessful);
+    return link;
+  }
+  if (order < 0) {
+    node->leftChild = insert(node->leftChild, name, id);
+  } else {
+    node->rightChild = insert(node->rightChild, name, id);
+  }
+
+  // Update heights, then rebalance. This runs on every node of the path,
+  // also after a refused duplicate, and so refreshes stale values there (I3).
+  node->balance();
+  return checkForRotations(link);
+}
+
+// balance() has just run on the node, so a factor beyond 1 guarantees the
+// child on the heavy side. The child's own factor may be stale (I3) and claim
+// an inner grandchild that is gone; the double rotation would follow that
+// missing link, so the single rotation is done instead.
+MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
+  const PelixNode *node = link;
+  if (node->balanceFactor > 1) {
+    const PelixNode *child = node->leftChild;
+    if (child->balanceFactor > 0 || !child->rightChild) {
+      return right(link);
+    }
+    return leftRight(link);
+  }
+  if (node->balanceFactor < -1) {
+    const PelixNode *child = node->rightChild;
+    if (child->balanceFactor < 0 || !child->leftChild) {
+      return left(link);
+    }
+    return rightLeft(link);
+  }
+  return link;
+}
+
+// In each rotation the node that sinks is rebalanced before the one that
+// rises above it, whose height depends on it.
+
+/*
+ *     a                 p
+ *    / \               / \
+ *   x   p      =>     a   z
+ *      / \           / \
+ *     y   z         x   y
+ */
+MorvAVLTree::Link MorvAVLTree::left(Link link) {
+  PelixNode *a = link;
+  PelixNode *p = a->rightChild;
+  a->rightChild = p->leftChild;
+  p->leftChild = a;
+  a->balance();
+  p->balance();
+  link = p;
+  return link;
+}
+
+/*
+ *       a             p
+ *      / \           / \
+ *     p   z   =>    x   a
+ *    / \               / \
+ *   x   y             y   z
+ */
+MorvAVLTree::Link MorvAVLTree::right(Link link) {
+  PelixNode *a = link;
+  PelixNode *p = a->leftChild;
+  a->leftChild = p->rightChild;
+  p->rightChild = a;
+  a->balance();
+  p->balance();
+  link = p;
+  return link;
+}
+
+/*
+ *       a               a             c
+ *      /               /            /   \
+ *     b       =>      c      =>    b     a
+ *      \             /
+ *       c           b
+ */
+MorvAVLTree::Link MorvAVLTree::leftRight(Link link) {
+  left(link->leftChild);
+  return right(link);
+}
+
+/*
+ *     a             a                 c
+ *      \             \              /   \
+ *       b     =>      c     =>     a     b
+ *      /               \
+ *     c                 b
+ */
+MorvAVLTree::Link MorvAVLTree::rightLeft(Link link) {
+  right(link->rightChild);
+  return left(link);
+}
+
+// ------------------------------------------------------------------- search
+
+void MorvAVLTree::search(std::string key) {
+  bool found = false;
+  if (root) {
+    search(root, key, found);
+  }
+  if (!found) {
+    answers_.line(unsuccessful);
+  }
+}
+
+void MorvAVLTree::search(ConstLink link, const std::string &key,
+                         bool &found) const {
+  if (key.empty()) {
+    return;
+  }
+  const PelixNode *node = link;
+  const auto first = static_cast<unsigned char>(key.front());
+
+  // An ID: descend towards it (I1).
+  if (isAsciiDigit(first)) {
+    const int order = compareIds(key, node->id);
+    if (order == 0) {
+      answers_.line(node->name);
+      found = true;
+      return;
+    }
+    if (order < 0 && node->leftChild) {
+      search(node->leftChild, key, found);
+    }
+    if (order > 0 && node->rightChild) {
+      search(node->rightChild, key, found);
+    }
+    return;
+  }
+
+  // A name: names are not ordered, so every node is visited, in pre-order.
+  if (!isAsciiLetter(first)) {
+    return;
+  }
+  if (node->name == key) {
+    answers_.line(node->id);
+    found = true;
+  }
+  if (node->leftChild) {
+    search(node->leftChild, key, found);
+  }
+  if (node->rightChild) {
+    search(node->rightChild, key, found);
+  }
+}
+
+// ------------------------------------------------------------------ removal
+
+void MorvAVLTree::remove(std::string id) { remove(root, id); }
+
+void MorvAVLTree::remove(Link link, const std::string &id) {
+  // Search: an empty link means the ID is absent, also in an empty tree.
+  if (!link) {
+    answers_.line(unsuccessful);
+    return;
+  }
+  const int order = compareIds(id, link->id);
+  if (order < 0) {
+    remove(link->leftChild, id);
+    return;
+  }
+  if (order > 0) {
+    remove(link->rightChild, id);
+    return;
+  }
+
+  // The answer is known before anything changes.
+  answers_.line(successful);
+
+  // Unlink: a node with children takes over another record and stays; only
+  // a childless node leaves its link. Nothing above is recomputed (I3).
+  if (inOrderSuc(link)) {
+    return;
+  }
+  delete link;
+  link = nullptr;
+}
+
+// Replaces the record in the link with the one that may take its place and
+// frees the node that record came from. Returns the node in the link, or
+// null when it has no children and must be unlinked by the caller.
+PelixNode *MorvAVLTree::inOrderSuc(Link link) {
+  PelixNode *node = link;
+  PelixNode *right = node->rightChild;
+
+  // One child: its whole content moves up, both its links included.
+  if (!node->leftChild || !right) {
+    PelixNode *child = node->leftChild ? node->leftChild : right;
+    if (!child) {
+      return nullptr;
+    }
+    takeOver(node, child);
+    node->leftChild = child->leftChild;
+    node->rightChild = child->rightChild;
+    delete child;
+    node->balance();
+    return node;
+  }
+
+  // Two children: the in-order successor is the leftmost node under the
+  // right child. Only its parent and this node are recomputed; the nodes in
+  // between keep their stored heights (I3).
+  if (!right->leftChild) {
+    takeOver(node, right);
+    node->rightChild = right->rightChild;
+    delete right;
+    node->balance();
+    return node;
+  }
+  PelixNode *parent = right;
+  PelixNode *successor = right->leftChild;
+  while (successor->leftChild) {
+    parent = successor;
+    successor = successor->leftChild;
+  }
+  takeOver(node, successor);
+  parent->leftChild = successor->rightChild;
+  parent->balance();
+  delete successor;
+  node->balance();
+  return node;
+}
+
+void MorvAVLTree::removeInOrder(std::uint32_t n) {
+  if (!root) {
+    answers_.line(unsuccessful);
+    return;
+  }
+
+  // Search: find the ID at position n; IDs are never empty, so an empty
+  // target means n is past the last record.
+  std::string target;
+  std::uint32_t counter = n;
+  if (n == 0) {
+    const PelixNode *node = root;
+    while (node->leftChild) {
+      node = node->leftChild;
+    }
+    target = node->id;
+  } else {
+    inOrder(root, counter, target);
+  }
+  if (target.empty()) {
+    answers_.line(unsuccessful);
+    return;
+  }
+  remove(root, target);
+}
+
+// Walks in ascending ID order, counting down once per node passed, and
+// stops at the node where the counter reaches 0.
+void MorvAVLTree::inOrder(ConstLink link, std::uint32_t &counter,
+                          std::string &target) const {
+  if (!target.empty()) {
+    return;
+  }
+  if (link->leftChild) {
+    inOrder(link->leftChild, counter, target);
+    if (!target.empty()) {
+      return;
+    }
+  }
+  if (counter == 0) {
+    target = link->id;
+    return;
+  }
+  --counter;
+  if (link->rightChild) {
+    inOrder(link->rightChild, counter, target);
+  }
+}
+
+// ----------------------------------------------------------------- listings
+
+void MorvAVLTree::printInOrder() {
+  bool first = false;
+  if (root) {
+    printInOrder(root, first);
+  }
+  answers_.endLine();
+}
+
+void MorvAVLTree::printPreOrder() {
+  bool first = false;
+  if (root) {
+    printPreOrder(root, first);
+  }
+  answers_.endLine();
+}
+
+void MorvAVLTree::printPostOrder() {
+  bool first = false;
+  if (root) {
+    printPostOrder(root, first);
+  }
+  answers_.endLine();
+}
+
+void MorvAVLTree::printInOrder(ConstLink link, bool &first) const {
+  if (link->leftChild) {
+    printInOrder(link->leftChild, first);
+  }
+  listName(link->name, first);
+  if (link->rightChild) {
+    printInOrder(link->rightChild, first);
+  }
+}
+
+void MorvAVLTree::printPreOrder(ConstLink link, bool &first) const {
+  listName(link->name, first);
+  if (link->leftChild) {
+    printPreOrder(link->leftChild, first);
+  }
+  if (link->rightChild) {
+    printPreOrder(link->rightChild, first);
+  }
+}
+
+void MorvAVLTree::printPostOrder(ConstLink link, bool &first) const {
+  if (link->leftChild) {
+    printPostOrder(link->leftChild, first);
+  }
+  if (link->rightChild) {
+    printPostOrder(link->rightChild, first);
+  }
+  listName(link->name, first);
+}
+
+void MorvAVLTree::listName(const std::string &name, bool &first) const {
+  std::string &line = answers_.pending();
+  if (first) {
+    line += ", ";
+  }
+  line += name;
+  first = true;
+}
+
+// The stored height, stale or not (I3): callers compare this answer with
+// earlier runs byte for byte.
+void MorvAVLTree::printLevelCount() const {
+  answers_.line(std::to_string(PelixNode::heightOf(root)));
+}

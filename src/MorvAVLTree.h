@@ -1,0 +1,111 @@
+// The record tree: an AVL tree of PelixNode records keyed by ID, and the
+// channel through which its operations write their answers.
+#ifndef MORVAVL_MORVAVLTREE_H
+#define MORVAVL_MORVAVLTREE_H
+
+#include "PelixNode.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+// The character classes of the command language. Only ASCII counts: bytes
+// above 0x7F, NUL and control bytes are neither letters nor digits anywhere.
+inline bool isAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline bool isAsciiLetter(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Writes answer lines. Each line reaches the stream in one piece and is
+// flushed at once, so a caller that reads an answer per command never waits.
+class AnswerWriter {
+public:
+  explicit AnswerWriter(std::ostream &out) : out_(out) {}
+
+  void line(std::string_view text);
+
+  // A line built piece by piece (a listing) goes out with endLine().
+  std::string &pending() { return pending_; }
+  void endLine();
+
+private:
+  std::ostream &out_;
+  std::string pending_;
+};
+
+class MorvAVLTree {
+public:
+  explicit MorvAVLTree(std::ostream &out);
+  // Frees every node, children first.
+  ~MorvAVLTree();
+  MorvAVLTree(const MorvAVLTree &) = delete;
+  MorvAVLTree &operator=(const MorvAVLTree &) = delete;
+
+  // Adds the record. Writes "successful" when the ID was new; writes
+  // "unsuccessful" and keeps the stored record when the ID is present.
+  void insert(std::string name, std::string id);
+
+  // A key starting with a digit is an ID: writes the name of its record.
+  // A key starting with a letter is a name: writes the ID of every record
+  // with exactly that name, in pre-order. Writes "unsuccessful" when
+  // nothing matched, which is always so for any other first character.
+  void search(std::string key);
+
+  // Removes the record with this ID and writes "successful", or writes
+  // "unsuccessful" when no record has it (an empty tree included).
+  void remove(std::string id);
+
+  // Removes the record at position n of the ascending ID order, counted from
+  // 0, exactly as remove() would; "unsuccessful" when n is not below the
+  // number of records.
+  void removeInOrder(std::uint32_t n);
+
+  // Write one line: every name in that order, separated by ", ". An empty
+  // tree gives an empty line.
+  void printInOrder();
+  void printPreOrder();
+  void printPostOrder();
+
+  // Writes the root's stored height, 0 for an empty tree.
+  void printLevelCount() const;
+
+  // The front end answers the lines it rejects through the same channel.
+  AnswerWriter &answers() { return answers_; }
+
+private:
+  // A link is the pointer that holds a subtree (root or a child field), so
+  // a helper given the link can replace the subtree in place.
+  using Link = PelixNode *&;
+  using ConstLink = PelixNode *const &;
+
+  Link insert(Link link, const std::string &name, const std::string &id);
+  Link checkForRotations(Link link);
+  Link left(Link link);
+  Link right(Link link);
+  Link leftRight(Link link);
+  Link rightLeft(Link link);
+
+  void search(ConstLink link, const std::string &key, bool &found) const;
+
+  void remove(Link link, const std::string &id);
+  PelixNode *inOrderSuc(Link link);
+  void inOrder(ConstLink link, std::uint32_t &counter,
+               std::string &target) const;
+
+  void printInOrder(ConstLink link, bool &first) const;
+  void printPreOrder(ConstLink link, bool &first) const;
+  void printPostOrder(ConstLink link, bool &first) const;
+  void listName(const std::string &name, bool &first) const;
+
+  void deletePostOrder(Link link);
+
+  // Lets the tests' invariant checker read the nodes.
+  friend class TreeInspector;
+
+  PelixNode *root = nullptr;
+  // Writing an answer is not a change of the tree, so const reports write.
+  mutable AnswerWriter answers_;
+};
+
+#endif

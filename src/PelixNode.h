@@ -1,0 +1,46 @@
+// One record of the tree: a name and its 8-digit ID, which is the key.
+#ifndef MORVAVL_PELIXNODE_H
+#define MORVAVL_PELIXNODE_H
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+class PelixNode {
+public:
+  // Both strings are taken by value and moved in, so a caller that no longer
+  // needs its copies hands them over without another allocation.
+  PelixNode(std::string name, std::string id)
+      : name(std::move(name)), id(std::move(id)) {}
+
+  // Releases the two strings only. The children belong to the tree, which
+  // frees them itself; a node never deletes its subtrees.
+  ~PelixNode() = default;
+
+  PelixNode(const PelixNode &) = delete;
+  PelixNode &operator=(const PelixNode &) = delete;
+
+  // Recomputes height and balanceFactor from the children's *stored* heights.
+  // It does not recurse: a stale child stays stale and its value is used as is.
+  void balance() {
+    const std::int32_t lh = heightOf(leftChild);
+    const std::int32_t rh = heightOf(rightChild);
+    height = std::max(lh, rh) + 1;
+    balanceFactor = lh - rh;
+  }
+
+  // The stored height of a subtree; a missing subtree has none.
+  static std::int32_t heightOf(const PelixNode *node) {
+    return node ? node->height : 0;
+  }
+
+  std::string name;
+  std::string id;
+  PelixNode *leftChild = nullptr;
+  PelixNode *rightChild = nullptr;
+  std::int32_t height = 1;
+  std::int32_t balanceFactor = 0;
+};
+
+#endif

@@ -1,0 +1,301 @@
+#include "main.h"
+
+#include "MorvAVLTree.h"
+
+#include <csignal>
+#include <cstdint>
+#include <exception>
+#include <iostream>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr std::string_view unsuccessful = "unsuccessful";
+
+// White space as the "C" locale's isspace() defines it.
+bool isCSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool isId(std::string_view text) {
+  if (text.size() != 8) {
+    return false;
+  }
+  for (const char c : text) {
+    if (!isAsciiDigit(static_cast<unsigned char>(c))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool isName(std::string_view text) {
+  for (const char c : text) {
+    if (c != ' ' && !isAsciiLetter(static_cast<unsigned char>(c))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The name must open with a double quote right where the reader stands and
+// runs to the closing quote, or to the end of the line if there is none.
+// What follows the closing quote is left to the caller.
+bool readQuotedName(LineStream &line, std::string_view &scratch,
+                    std::string_view &name) {
+  line.readUpTo('"', scratch);
+  if (!scratch.empty()) {
+    return false;
+  }
+  line.readUpTo('"', name);
+  return true;
+}
+
+// Converts like std::stoi: white space, an optional sign, then decimal digits
+// up to the first other byte; fails without a digit or outside int's range.
+bool parsePosition(std::string_view text, std::int32_t &value) {
+  std::size_t i = 0;
+  while (i < text.size() && isCSpace(static_cast<unsigned char>(text[i]))) {
+    ++i;
+  }
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+    ++i;
+  }
+  const std::int64_t limit =
+      negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
+               : std::int64_t{std::numeric_limits<std::int32_t>::max()};
+  std::int64_t magnitude = 0;
+  const std::size_t digitsFrom = i;
+  for (; i < text.size() && isAsciiDigit(static_cast<unsigned char>(text[i]));
+       ++i) {
+    magnitude = magnitude * 10 + (text[i] - '0');
+    if (magnitude > limit) {
+      return false;
+    }
+  }
+  if (i == digitsFrom) {
+    return false;
+  }
+  value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  return true;
+}
+
+void performInsert(LineStream &line, std::string_view scratch,
+                   MorvAVLTree &tree) {
+  std::string_view name;
+  std::string_view id;
+  if (!readQuotedName(line, scratch, name)) {
+    tree.answers().line(unsuccessful);
+    return;
+  }
+  // Whatever stands between the closing quote and the next space is skipped.
+  line.readUpTo(' ', scratch);
+  line.readRest(id);
+  if (!isName(name) || !isId(id)) {
+    tree.answers().line(unsuccessful);
+    return;
+  }
+  tree.insert(std::string(name), std::string(id));
+}
+
+void performRemove(LineStream &line, MorvAVLTree &tree) {
+  std::string_view id;
+  line.readRest(id);
+  if (!isId(id)) {
+    tree.answers().line(unsuccessful);
+    return;
+  }
+  tree.remove(std::string(id));
+}
+
+void performSearch(LineStream &line, std::string_view scratch,
+                   MorvAVLTree &tree) {
+  const int next = line.peek();
+  if (next >= 0 && isAsciiDigit(static_cast<unsigned char>(next))) {
+    std::string_view id;
+    line.readRest(id);
+    if (!isId(id)) {
+      tree.answers().line(unsuccessful);
+      return;
+    }
+    tree.search(std::string(id));
+    return;
+  }
+  // The name form ignores whatever follows the closing quote.
+  std::string_view name;
+  if (!readQuotedName(line, scratch, name) || !isName(name)) {
+    tree.answers().line(unsuccessful);
+    return;
+  }
+  tree.search(std::string(name));
+}
+
+void performRemoveInOrder(LineStream &line, MorvAVLTree &tree) {
+  std::string_view text;
+  line.readRest(text);
+  std::int32_t position = 0;
+  if (!parsePosition(text, position)) {
+    tree.answers().line(unsuccessful);
+    return;
+  }
+  // A negative position wraps to 2^31 or more, past any tree. A failure
+  // inside the removal is answered too, after what it already wrote.
+  try {
+    tree.removeInOrder(static_cast<std::uint32_t>(position));
+  } catch (const std::exception &) {
+    tree.answers().line(unsuccessful);
+  }
+}
+
+} // namespace
+
+bool LineStream::readUpTo(char delimiter, std::string_view &target) {
+  if (ended_) {
+    return false;
+  }
+  if (pos_ == text_.size()) {
+    ended_ = true;
+    return false;
+  }
+  const std::size_t end = text_.find(delimiter, pos_);
+  if (end == std::string_view::npos) {
+    target = text_.substr(pos_);
+    pos_ = text_.size();
+    ended_ = true;
+    return true;
+  }
+  target = text_.substr(pos_, end - pos_);
+  pos_ = end + 1;
+  return true;
+}
+
+bool LineStream::readRest(std::string_view &target) {
+  if (ended_) {
+    return false;
+  }
+  ended_ = true;
+  if (pos_ == text_.size()) {
+    return false;
+  }
+  target = text_.substr(pos_);
+  pos_ = text_.size();
+  return true;
+}
+
+int LineStream::peek() {
+  if (ended_ || pos_ == text_.size()) {
+    ended_ = true;
+    return -1;
+  }
+  return static_cast<unsigned char>(text_[pos_]);
+}
+
+void parseAndPerform(LineStream &line, MorvAVLTree &tree) {
+  // A line starting with p is a print command and nothing else.
+  std::string_view word;
+  if (line.peek() == 'p') {
+    line.readRest(word);
+  } else {
+    line.readUpTo(' ', word);
+  }
+
+  if (word == "insert") {
+    performInsert(line, word, tree);
+    return;
+  }
+  if (word == "remove") {
+    performRemove(line, tree);
+    return;
+  }
+  if (word == "search") {
+    performSearch(line, word, tree);
+    return;
+  }
+  if (word == "printInorder") {
+    tree.printInOrder();
+    return;
+  }
+  if (word == "printPreorder") {
+    tree.printPreOrder();
+    return;
+  }
+  if (word == "printPostorder") {
+    tree.printPostOrder();
+    return;
+  }
+  if (word == "printLevelCount") {
+    tree.printLevelCount();
+    return;
+  }
+  if (word == "removeInorder") {
+    performRemoveInOrder(line, tree);
+    return;
+  }
+  tree.answers().line(unsuccessful);
+}
+
+std::uint32_t readCommandCount(std::istream &in) {
+  using Traits = std::istream::traits_type;
+  int c = in.peek();
+  while (c != Traits::eof() && isCSpace(c)) {
+    in.get();
+    c = in.peek();
+  }
+  const bool negative = c == '-';
+  if (c == '-' || c == '+') {
+    in.get();
+    c = in.peek();
+  }
+  if (c == Traits::eof() || !isAsciiDigit(static_cast<unsigned char>(c))) {
+    return 0;
+  }
+
+  // Digits beyond the range are still consumed; the value saturates.
+  constexpr std::uint64_t tooLarge =
+      std::uint64_t{std::numeric_limits<std::uint32_t>::max()} + 1;
+  std::uint64_t value = 0;
+  while (c != Traits::eof() && isAsciiDigit(static_cast<unsigned char>(c))) {
+    in.get();
+    value =
+        std::min(value * 10 + static_cast<std::uint64_t>(c - '0'), tooLarge);
+    c = in.peek();
+  }
+  in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+
+  // A count that is negative or does not fit runs nothing, as a missing one.
+  if (negative || value == tooLarge) {
+    return 0;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count) {
+  std::string buffer;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    // A command without a line is an empty line: never the last line again.
+    if (!std::getline(in, buffer)) {
+      buffer.clear();
+    }
+    if (!buffer.empty() && buffer.back() == '\r') {
+      buffer.pop_back();
+    }
+    LineStream line(buffer);
+    parseAndPerform(line, tree);
+  }
+}
+
+#ifndef MORVAVL_NO_ENTRY
+int main() {
+#ifdef SIGPIPE
+  // A reader that goes away must not end the run with a signal; the answers
+  // it no longer wants are dropped.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  std::ios::sync_with_stdio(false);
+  std::cin.tie(nullptr);
+
+  MorvAVLTree tree(std::cout);
+  runCommands(std::cin, tree, readCommandCount(std::cin));
+  return 0;
+}
+#endif
