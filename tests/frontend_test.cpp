@@ -1,0 +1,119 @@
+// The front end's reading primitives and conversions, checked against the
+// standard library behaviour they reproduce.
+#include "TreeChecker.h"
+#include "main.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+std::string randomLine(std::mt19937 &rng, const std::string &alphabet,
+                       std::size_t maxLength) {
+  std::string line(rng() % (maxLength + 1), ' ');
+  for (char &c : line) {
+    c = alphabet[rng() % alphabet.size()];
+  }
+  return line;
+}
+
+// The same sequence of reads on LineStream and on a string stream with
+// getline() and peek() must take the same text and fail at the same time.
+TEST(LineStream, ReadsLikeAStringStream) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = randomLine(rng, "ab \"", 6);
+    LineStream line(text);
+    std::istringstream stream(text);
+    for (int step = 0; step < 5; ++step) {
+      const unsigned kind = rng() % 4;
+      if (kind == 0) {
+        const int expected = stream.peek();
+        EXPECT_EQ(line.peek(), expected == EOF ? -1 : expected) << text;
+        continue;
+      }
+      std::string_view got;
+      std::string want;
+      const char delimiter = kind == 1 ? ' ' : kind == 2 ? '"' : '\n';
+      const bool ok =
+          kind == 3 ? line.readRest(got) : line.readUpTo(delimiter, got);
+      const bool wantOk =
+          static_cast<bool>(std::getline(stream, want, delimiter));
+      ASSERT_EQ(ok, wantOk) << "line '" << text << "' step " << step;
+      if (ok) {
+        EXPECT_EQ(got, want) << text;
+      }
+    }
+  }
+}
+
+struct CountCase {
+  const char *script;
+  std::uint32_t count;
+};
+
+TEST(CommandCount, ReadsLikeUnsignedExtractionWithinRange) {
+  const CountCase cases[] = {
+      {"3 trailing words\n", 3},
+      {"\n\n  \t7\n", 7},
+      {"+5\n", 5},
+      {"0\n", 0},
+      {"-1\n", 0},
+      {"-0\n", 0},
+      {"4294967295\n", 4294967295u},
+      {"4294967296\n", 0},
+      {"99999999999999999999\n", 0},
+      {"abc\n", 0},
+      {"", 0},
+      {"+ 5\n", 0},
+      {"0005x\n", 5},
+  };
+  for (const CountCase &c : cases) {
+    std::istringstream in(c.script);
+    EXPECT_EQ(readCommandCount(in), c.count) << c.script;
+  }
+  // The rest of the count line is dropped; the next line is a command.
+  std::istringstream in("2 x\ny\n");
+  readCommandCount(in);
+  std::string next;
+  std::getline(in, next);
+  EXPECT_EQ(next, "y");
+}
+
+// "removeInorder" takes its position as std::stoi converts it; positions are
+// checked against a tree of 5 records, a fresh one for each argument.
+TEST(RemoveInOrderArgument, ConvertsLikeStoi) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 3000; ++round) {
+    const std::string argument =
+        round % 3 == 0 ? std::to_string(static_cast<std::int64_t>(rng()) -
+                                        (1ll << 31) + (rng() % 2) * (1ll << 32))
+                       : randomLine(rng, "0123 +-x\t4", 5);
+    bool converts = true;
+    long long value = 0;
+    try {
+      value = std::stoi(argument);
+    } catch (const std::logic_error &) {
+      converts = false;
+    }
+    const bool removes = converts && static_cast<std::uint32_t>(value) < 5;
+
+    std::ostringstream out;
+    MorvAVLTree tree(out);
+    for (int i = 0; i < 5; ++i) {
+      tree.insert("N", std::to_string(10000000 + i));
+    }
+    out.str("");
+    const std::string text = "removeInorder " + argument;
+    LineStream line(text);
+    parseAndPerform(line, tree);
+    EXPECT_EQ(out.str(), removes ? "successful\n" : "unsuccessful\n")
+        << "'" << argument << "'";
+    EXPECT_EQ(checkTree(tree, false).nodes, removes ? 4u : 5u);
+  }
+}
+
+} // namespace

@@ -1,0 +1,118 @@
+// Shapes, stored heights and node ownership of the tree, where the listings
+// alone cannot tell.
+#include "TreeChecker.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <sstream>
+
+namespace {
+
+std::size_t liveAllocations = 0;
+
+class TreeTest : public ::testing::Test {
+protected:
+  // Inserts records named by one letter each; the ID is derived from the
+  // letter, so "ACB" inserts A=10000000, C=30000000, B=20000000.
+  void insertLetters(const std::string &letters) {
+    for (const char c : letters) {
+      tree.insert(std::string(1, c), std::string(1, c - 'A' + '1') + "0000000");
+    }
+  }
+
+  std::string answers() {
+    std::string text = out.str();
+    out.str("");
+    return text;
+  }
+
+  std::ostringstream out;
+  MorvAVLTree tree{out};
+};
+
+struct RotationCase {
+  const char *inserts;
+  const char *shape;
+};
+
+// Every rotation kind, at the root and below it, with the stored heights it
+// leaves behind.
+TEST_F(TreeTest, RotationsLeaveExactShapeAndHeights) {
+  const RotationCase cases[] = {
+      {"ABC", "B:2(A:1,C:1)"},                       // left
+      {"CBA", "B:2(A:1,C:1)"},                       // right
+      {"CAB", "B:2(A:1,C:1)"},                       // leftRight
+      {"ACB", "B:2(A:1,C:1)"},                       // rightLeft
+      {"BADEF", "B:3(A:1,E:2(D:1,F:1))"},            // left below the root
+      {"DEBCA", "D:3(B:2(A:1,C:1),E:1)"},            // right below the root
+      {"DBFACEG", "D:3(B:2(A:1,C:1),F:2(E:1,G:1))"}, // perfect, no rotation
+      {"ABCDEFG", "D:3(B:2(A:1,C:1),F:2(E:1,G:1))"}, // ascending run
+  };
+  for (const RotationCase &c : cases) {
+    std::ostringstream sink;
+    MorvAVLTree t{sink};
+    for (const char *p = c.inserts; *p; ++p) {
+      t.insert(std::string(1, *p), std::string(1, *p - 'A' + '1') + "0000000");
+    }
+    EXPECT_EQ(renderShape(t), c.shape) << c.inserts;
+    EXPECT_EQ(checkTree(t, true).error, "") << c.inserts;
+  }
+}
+
+TEST_F(TreeTest, DuplicateIdIsRefusedAndKeepsTheStoredName) {
+  insertLetters("AB");
+  tree.insert("Zed", "10000000");
+  tree.insert("A", "20000000");
+  EXPECT_EQ(answers(), "successful\nsuccessful\nunsuccessful\nunsuccessful\n");
+  EXPECT_EQ(renderShape(tree), "A:2(-,B:1)");
+}
+
+TEST_F(TreeTest, AscendingInsertsStayLogarithmic) {
+  for (int i = 0; i < 4095; ++i) {
+    tree.insert("N", std::to_string(10000000 + i));
+  }
+  const TreeCheck check = checkTree(tree, true);
+  EXPECT_EQ(check.error, "");
+  EXPECT_EQ(check.nodes, 4095u);
+  EXPECT_EQ(check.height, 12); // 4095 = 2^12 - 1 fills 12 levels exactly
+}
+
+} // namespace
+
+// Counts live heap blocks so that the tests can see every node freed.
+void *operator new(std::size_t size) {
+  void *block = std::malloc(size ? size : 1);
+  if (!block) {
+    throw std::bad_alloc();
+  }
+  ++liveAllocations;
+  return block;
+}
+void operator delete(void *block) noexcept {
+  if (block) {
+    --liveAllocations;
+    std::free(block);
+  }
+}
+void operator delete(void *block, std::size_t) noexcept {
+  operator delete(block);
+}
+
+TEST_F(TreeTest, EveryNodeIsFreedByRemovalOrDestruction) {
+  const std::size_t before = liveAllocations;
+  {
+    std::ostringstream sink;
+    MorvAVLTree t{sink};
+    for (int i = 0; i < 300; ++i) {
+      // Names too long for the small-string buffer allocate too.
+      t.insert(std::string(40, 'a' + i % 26), std::to_string(10000000 + i * 7));
+    }
+    for (int i = 0; i < 300; i += 3) {
+      t.remove(std::to_string(10000000 + i * 7));
+    }
+    t.removeInOrder(0);
+  }
+  EXPECT_EQ(liveAllocations, before);
+}
