@@ -7,14 +7,13 @@
 // Escapes: \\ \r \t \0 and \xHH.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -74,26 +73,15 @@ Scenario parseScenario(const fs::path &path) {
   return scenario;
 }
 
-std::vector<std::string> scenarioNames() {
-  std::vector<std::string> names;
-  for (const auto &entry : fs::directory_iterator(MORVAVL_SCENARIO_DIR)) {
-    if (entry.path().extension() == ".scn") {
-      names.push_back(entry.path().stem().string());
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+// The scenario file this run checks, named on the command line.
+fs::path scenarioFile;
 
-class ScenarioTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(ScenarioTest, AnswersExactly) {
-  const Scenario scenario =
-      parseScenario(fs::path(MORVAVL_SCENARIO_DIR) / (GetParam() + ".scn"));
+TEST(Scenario, AnswersExactly) {
+  const Scenario scenario = parseScenario(scenarioFile);
   ASSERT_FALSE(scenario.expected.empty() && scenario.input.empty());
 
-  const fs::path dir =
-      fs::temp_directory_path() / ("morvavl-scenario-" + GetParam());
+  const fs::path dir = fs::temp_directory_path() /
+                       ("morvavl-scenario-" + scenarioFile.stem().string());
   fs::create_directories(dir);
   std::ofstream(dir / "in", std::ios::binary) << scenario.input;
   const std::string command = std::string("'") + MORVAVL_PROGRAM + "' < '" +
@@ -110,8 +98,14 @@ TEST_P(ScenarioTest, AnswersExactly) {
   EXPECT_EQ(out, scenario.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, ScenarioTest,
-                         ::testing::ValuesIn(scenarioNames()),
-                         [](const auto &info) { return info.param; });
-
 } // namespace
+
+int main(int argc, char **argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s SCENARIO.scn\n", argv[0]);
+    return 2;
+  }
+  scenarioFile = argv[1];
+  return RUN_ALL_TESTS();
+}

@@ -116,3 +116,37 @@ TEST_F(TreeTest, EveryNodeIsFreedByRemovalOrDestruction) {
   }
   EXPECT_EQ(liveAllocations, before);
 }
+
+// Removals leave the inner grandchild's parent claiming a child that is gone;
+// a refused duplicate through the grandparent then rotates singly instead of
+// following the missing link, and no record is lost.
+TEST_F(TreeTest, StaleFactorWithMissingGrandchildRotatesSingly) {
+  const char *const names[] = {"Pam", "Lou", "Rex", "Ada", "Ned", "Zoe", "Kim"};
+  const struct {
+    int ids[7];
+    int removals[3];
+    const char *shape;
+  } cases[] = {
+      {{50, 30, 70, 20, 40, 80, 45},
+       {40, 45, 70},
+       "Lou:3(Ada:1,Pam:2(-,Zoe:1))"},
+      {{50, 70, 30, 80, 60, 20, 55},
+       {60, 55, 30},
+       "Lou:3(Pam:2(Zoe:1,-),Ada:1)"},
+  };
+  for (const auto &c : cases) {
+    std::ostringstream sink;
+    MorvAVLTree t{sink};
+    for (int i = 0; i < 7; ++i) {
+      t.insert(names[i], std::to_string(c.ids[i] * 1000000));
+    }
+    for (const int id : c.removals) {
+      t.remove(std::to_string(id * 1000000));
+    }
+    t.insert("Dup", std::to_string(c.ids[5] * 1000000));
+    EXPECT_EQ(renderShape(t), c.shape);
+    const TreeCheck check = checkTree(t, false);
+    EXPECT_EQ(check.error, "");
+    EXPECT_EQ(check.nodes, 4u);
+  }
+}
