@@ -1,5 +1,6 @@
 #include "MorvAVLTree.h"
 
+#include <algorithm>
 #include <ostream>
 
 // Invariants of the tree (referred to below as I1 to I3):
@@ -63,6 +64,25 @@ void AnswerWriter::endLine() {
   pending_.clear();
 }
 
+void AnswerWriter::repeatLine(std::string_view text, std::uint64_t times) {
+  constexpr std::uint64_t batchBytes = 1 << 16;
+  const std::uint64_t perBatch =
+      std::max<std::uint64_t>(1, batchBytes / (text.size() + 1));
+  pending_.clear();
+  for (std::uint64_t i = 0; i < std::min(times, perBatch); ++i) {
+    pending_.append(text.data(), text.size()).push_back('\n');
+  }
+  // Stops early only when the stream has failed and nobody can read more.
+  while (times > 0 && out_) {
+    const std::uint64_t batch = std::min(times, perBatch);
+    out_.write(pending_.data(),
+               static_cast<std::streamsize>(batch * (text.size() + 1)));
+    out_.flush();
+    times -= batch;
+  }
+  pending_.clear();
+}
+
 MorvAVLTree::MorvAVLTree(std::ostream &out) : answers_(out) {}
 
 MorvAVLTree::~MorvAVLTree() {
@@ -93,6 +113,7 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
   // Link: the search ended at the empty link where the record belongs.
   if (!link) {
     link = new PelixNode(name, id);
+    ++records;
     answers_.line(successful);
     return link;
   }
@@ -280,6 +301,7 @@ void MorvAVLTree::remove(Link link, const std::string &id) {
 
   // Unlink: a node with children takes over another record and stays; only
   // a childless node leaves its link. Nothing above is recomputed (I3).
+  --records;
   if (inOrderSuc(link)) {
     return;
   }
@@ -333,13 +355,13 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
 }
 
 void MorvAVLTree::removeInOrder(std::uint32_t n) {
-  if (!root) {
+  // No record has position n: this also covers the empty tree.
+  if (n >= records) {
     answers_.line(unsuccessful);
     return;
   }
 
-  // Search: find the ID at position n; IDs are never empty, so an empty
-  // target means n is past the last record.
+  // Search: find the ID at position n, which exists since n < records.
   std::string target;
   std::uint32_t counter = n;
   if (n == 0) {
@@ -350,10 +372,6 @@ void MorvAVLTree::removeInOrder(std::uint32_t n) {
     target = node->id;
   } else {
     inOrder(root, counter, target);
-  }
-  if (target.empty()) {
-    answers_.line(unsuccessful);
-    return;
   }
   remove(root, target);
 }

@@ -5,6 +5,7 @@
 
 #include "PelixNode.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -24,6 +25,9 @@ public:
   explicit AnswerWriter(std::ostream &out) : out_(out) {}
 
   void line(std::string_view text);
+  // The same line many times over, in large writes: for answers that are
+  // all known at once.
+  void repeatLine(std::string_view text, std::uint64_t times);
 
   // A line built piece by piece (a listing) goes out with endLine().
   std::string &pending() { return pending_; }
@@ -104,6 +108,8 @@ private:
   friend class TreeInspector;
 
   PelixNode *root = nullptr;
+  // Lets removeInOrder() refuse a position past the end without a walk.
+  std::size_t records = 0;
   // Writing an answer is not a change of the tree, so const reports write.
   mutable AnswerWriter answers_;
 };

@@ -272,9 +272,12 @@ std::uint32_t readCommandCount(std::istream &in) {
 void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count) {
   std::string buffer;
   for (std::uint32_t i = 0; i < count; ++i) {
-    // A command without a line is an empty line: never the last line again.
+    // Once the input has ended, every remaining command is an empty line and
+    // is refused; those answers are all known now and go out together. The
+    // last line read is never performed again.
     if (!std::getline(in, buffer)) {
-      buffer.clear();
+      tree.answers().repeatLine(unsuccessful, count - i);
+      return;
     }
     if (!buffer.empty() && buffer.back() == '\r') {
       buffer.pop_back();

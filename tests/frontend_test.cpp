@@ -117,3 +117,17 @@ TEST(RemoveInOrderArgument, ConvertsLikeStoi) {
 }
 
 } // namespace
+
+// Commands announced beyond the end of the input are each answered once, in
+// order, across many batched writes.
+TEST(RunCommands, EveryMissingCommandIsAnsweredOnce) {
+  std::istringstream in("insert \"Al\" 12345678");
+  std::ostringstream out;
+  MorvAVLTree tree(out);
+  runCommands(in, tree, 100000);
+  std::string expected = "successful\n";
+  for (int i = 1; i < 100000; ++i) {
+    expected += "unsuccessful\n";
+  }
+  EXPECT_EQ(out.str(), expected);
+}
