@@ -1,0 +1,150 @@
+// Writes a deterministic command script: gen_script KIND COUNT [SEED]
+//   mixed    60% insert, 20% search by ID, 10% remove by ID,
+//            10% removeInorder of a small position
+//   insert   inserts only
+//   search   a tenth inserts, then searches by ID (mostly hits)
+//   listing  about a thousand records kept, a tenth of the commands listings
+//   stress   COUNT ascending inserts, removals from the smallest upwards
+//            until a thousand are left, then every listing
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::mt19937_64 rng;
+std::vector<std::string> ids; // inserted so far, for searches and removals
+std::string out;
+
+std::uint64_t below(std::uint64_t n) { return rng() % n; }
+
+void emit(const std::string &line) {
+  out += line;
+  out += '\n';
+  if (out.size() > (1 << 20)) {
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+  }
+}
+
+std::string randomId() { return std::to_string(10000000 + below(90000000)); }
+
+std::string randomName() {
+  std::string name(3 + below(6), ' ');
+  for (char &c : name) {
+    c = static_cast<char>((below(2) ? 'a' : 'A') + below(26));
+  }
+  if (below(8) == 0) {
+    name[1 + below(name.size() - 2)] = ' ';
+  }
+  return name;
+}
+
+void insertRandom() {
+  ids.push_back(randomId());
+  emit("insert \"" + randomName() + "\" " + ids.back());
+}
+
+const std::string &knownOrRandomId() {
+  static std::string scratch;
+  if (ids.empty() || below(4) == 0) {
+    scratch = randomId();
+    return scratch;
+  }
+  return ids[below(ids.size())];
+}
+
+void mixed(std::uint64_t count) {
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::uint64_t roll = below(10);
+    if (roll < 6) {
+      insertRandom();
+    } else if (roll < 8) {
+      emit("search " + knownOrRandomId());
+    } else if (roll < 9) {
+      emit("remove " + knownOrRandomId());
+    } else {
+      emit("removeInorder " + std::to_string(below(10)));
+    }
+  }
+}
+
+void search(std::uint64_t count) {
+  for (std::uint64_t i = 0; i < count; ++i) {
+    if (i < count / 10) {
+      insertRandom();
+    } else {
+      emit("search " + knownOrRandomId());
+    }
+  }
+}
+
+void listing(std::uint64_t count) {
+  const char *const prints[] = {"printInorder", "printPreorder",
+                                "printPostorder", "printLevelCount"};
+  for (std::uint64_t i = 0; i < count; ++i) {
+    if (i < 1000 || below(10) < 5) {
+      insertRandom();
+    } else if (below(10) < 8) {
+      emit("remove " + ids[below(ids.size())]);
+    } else {
+      emit(prints[below(4)]);
+    }
+  }
+}
+
+void stress(std::uint64_t count) {
+  for (std::uint64_t i = 0; i < count; ++i) {
+    emit("insert \"" + randomName() + "\" " + std::to_string(10000000 + i));
+  }
+  for (std::uint64_t i = 0; i + 1000 < count; ++i) {
+    emit(i % 2 ? "removeInorder 0" : "remove " + std::to_string(10000000 + i));
+  }
+  for (const char *print :
+       {"printInorder", "printPreorder", "printPostorder", "printLevelCount"}) {
+    emit(print);
+  }
+}
+
+std::uint64_t commandsOf(const std::string &kind, std::uint64_t count) {
+  if (kind == "stress") {
+    return 2 * count - std::min<std::uint64_t>(count, 1000) + 4;
+  }
+  return count;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 3) {
+    std::fprintf(stderr,
+                 "usage: %s mixed|insert|search|listing|stress COUNT [SEED]\n",
+                 argv[0]);
+    return 2;
+  }
+  const std::string kind = argv[1];
+  const std::uint64_t count = std::strtoull(argv[2], nullptr, 10);
+  rng.seed(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1);
+
+  emit(std::to_string(commandsOf(kind, count)));
+  if (kind == "mixed") {
+    mixed(count);
+  } else if (kind == "insert") {
+    for (std::uint64_t i = 0; i < count; ++i) {
+      insertRandom();
+    }
+  } else if (kind == "search") {
+    search(count);
+  } else if (kind == "listing") {
+    listing(count);
+  } else if (kind == "stress") {
+    stress(count);
+  } else {
+    std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
+    return 2;
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
