@@ -12,6 +12,7 @@
 class TreeInspector {
 public:
   static const PelixNode *root(const MorvAVLTree &tree) { return tree.root; }
+  static std::size_t records(const MorvAVLTree &tree) { return tree.records; }
 };
 
 struct TreeCheck {
@@ -77,6 +78,9 @@ inline TreeCheck checkTree(const MorvAVLTree &tree, bool exact) {
   TreeCheck result;
   result.height = treecheck::check(TreeInspector::root(tree), nullptr, nullptr,
                                    exact, result);
+  if (result.error.empty() && result.nodes != TreeInspector::records(tree)) {
+    result.error = "record count differs from the nodes";
+  }
   return result;
 }
 
