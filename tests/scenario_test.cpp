@@ -5,24 +5,18 @@
 // "<<<" before the script and a line ">>>" before the expected answers. Each
 // line of the two parts ends in a line feed, except one that ends in "\c".
 // Escapes: \\ \r \t \0 and \xHH.
+#include "RunProgram.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string unescapeLine(const std::string &line) {
   std::string bytes;
@@ -54,6 +48,7 @@ std::string unescapeLine(const std::string &line) {
 struct Scenario {
   std::string input;
   std::string expected;
+  bool complete = false; // both parts were found
 };
 
 Scenario parseScenario(const fs::path &path) {
@@ -66,6 +61,7 @@ Scenario parseScenario(const fs::path &path) {
       part = &scenario.input;
     } else if (line == ">>>") {
       part = &scenario.expected;
+      scenario.complete = true;
     } else if (part) {
       *part += unescapeLine(line);
     }
@@ -78,24 +74,13 @@ fs::path scenarioFile;
 
 TEST(Scenario, AnswersExactly) {
   const Scenario scenario = parseScenario(scenarioFile);
-  ASSERT_FALSE(scenario.expected.empty() && scenario.input.empty());
+  ASSERT_TRUE(scenario.complete) << "no <<< and >>> parts in " << scenarioFile;
 
-  const fs::path dir = fs::temp_directory_path() /
-                       ("morvavl-scenario-" + scenarioFile.stem().string());
-  fs::create_directories(dir);
-  std::ofstream(dir / "in", std::ios::binary) << scenario.input;
-  const std::string command = std::string("'") + MORVAVL_PROGRAM + "' < '" +
-                              (dir / "in").string() + "' > '" +
-                              (dir / "out").string() + "' 2> '" +
-                              (dir / "err").string() + "'";
-  const int status = std::system(command.c_str());
-  const std::string out = readFile(dir / "out");
-  const std::string err = readFile(dir / "err");
-  fs::remove_all(dir);
-
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(err, "");
-  EXPECT_EQ(out, scenario.expected);
+  const ProgramRun run =
+      runProgram(scenario.input, "scenario-" + scenarioFile.stem().string());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, scenario.expected);
 }
 
 } // namespace
