@@ -80,5 +80,15 @@ int main() {
         (i / 100000) % 2 == 0 || rng() % 10 == 0 ? p.tree.insert("N", id)
                                                  : p.tree.remove(id);
       });
+  run("stress: 1M ascending, then remove smallest", 2 * million - 1000,
+      [](Probe &p, std::mt19937 &, int i) {
+        if (i < million) {
+          p.tree.insert("N", idOf(static_cast<std::uint32_t>(i)));
+          return;
+        }
+        const int k = i - million;
+        k % 2 ? p.tree.removeInOrder(0)
+              : p.tree.remove(idOf(static_cast<std::uint32_t>(k)));
+      });
   return 0;
 }
