@@ -1,6 +1,7 @@
 #include "MorvAVLTree.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ostream>
 
 // Invariants of the tree (referred to below as I1 to I3):
@@ -26,16 +27,17 @@ constexpr std::string_view successful = "successful";
 constexpr std::string_view unsuccessful = "unsuccessful";
 
 std::uint64_t bigEndianWord(const char *bytes) {
-  std::uint64_t word = 0;
-  for (int i = 0; i < 8; ++i) {
-    word = (word << 8) | static_cast<unsigned char>(bytes[i]);
-  }
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
   return word;
 }
 
 // IDs order as strings: byte by byte, then by length. Stored IDs are eight
 // bytes long, and two of those compare as one big-endian 64-bit word.
-int compareIds(const std::string &a, const std::string &b) {
+inline int compareIds(const std::string &a, const std::string &b) {
   if (a.size() != 8 || b.size() != 8) {
     return a.compare(b);
   }
@@ -52,15 +54,31 @@ void takeOver(PelixNode *node, PelixNode *from) {
 
 } // namespace
 
+AnswerWriter::AnswerWriter(std::ostream &out)
+    : out_(out.rdbuf()), failed_(out_ == nullptr) {}
+
+void AnswerWriter::send(const char *text, std::size_t size) {
+  const auto length = static_cast<std::streamsize>(size);
+  failed_ =
+      failed_ || out_->sputn(text, length) != length || out_->pubsync() != 0;
+}
+
 void AnswerWriter::line(std::string_view text) {
+  // Most answers are short: they are framed on the stack, not in pending_.
+  char frame[64];
+  if (text.size() < sizeof frame) {
+    std::memcpy(frame, text.data(), text.size());
+    frame[text.size()] = '\n';
+    send(frame, text.size() + 1);
+    return;
+  }
   pending_.assign(text.data(), text.size());
   endLine();
 }
 
 void AnswerWriter::endLine() {
   pending_.push_back('\n');
-  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
-  out_.flush();
+  send(pending_.data(), pending_.size());
   pending_.clear();
 }
 
@@ -72,12 +90,9 @@ void AnswerWriter::repeatLine(std::string_view text, std::uint64_t times) {
   for (std::uint64_t i = 0; i < std::min(times, perBatch); ++i) {
     pending_.append(text.data(), text.size()).push_back('\n');
   }
-  // Stops early only when the stream has failed and nobody can read more.
-  while (times > 0 && out_) {
+  while (times > 0 && !failed_) {
     const std::uint64_t batch = std::min(times, perBatch);
-    out_.write(pending_.data(),
-               static_cast<std::streamsize>(batch * (text.size() + 1)));
-    out_.flush();
+    send(pending_.data(), batch * (text.size() + 1));
     times -= batch;
   }
   pending_.clear();

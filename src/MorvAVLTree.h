@@ -18,11 +18,13 @@ inline bool isAsciiLetter(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// Writes answer lines. Each line reaches the stream in one piece and is
-// flushed at once, so a caller that reads an answer per command never waits.
+// Writes answer lines. Each line reaches the stream's buffer in one piece
+// and is flushed at once, so a caller that reads an answer per command never
+// waits. Once the buffer refuses a write, nobody can read the answers any
+// more, and the rest are dropped.
 class AnswerWriter {
 public:
-  explicit AnswerWriter(std::ostream &out) : out_(out) {}
+  explicit AnswerWriter(std::ostream &out);
 
   void line(std::string_view text);
   // The same line many times over, in large writes: for answers that are
@@ -34,7 +36,10 @@ public:
   void endLine();
 
 private:
-  std::ostream &out_;
+  void send(const char *text, std::size_t size);
+
+  std::streambuf *out_;
+  bool failed_ = false;
   std::string pending_;
 };
 

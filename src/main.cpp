@@ -2,12 +2,26 @@
 
 #include "MorvAVLTree.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <limits>
+#include <memory>
+#include <streambuf>
 #include <string>
+
+// Where the platform offers it, an answer line is one write(2) call; the
+// standard library's unbuffered stdout is the portable fallback.
+#if __has_include(<unistd.h>)
+#include <unistd.h>
+#define MORVAVL_POSIX_WRITE 1
+#else
+#define MORVAVL_POSIX_WRITE 0
+#endif
 
 namespace {
 
@@ -147,25 +161,114 @@ void performRemoveInOrder(LineStream &line, MorvAVLTree &tree) {
   }
 }
 
+// Hands out the input's lines without their line feed, read in large blocks
+// from the stream's buffer. A line is a view valid until the next call; only
+// a line that spans two blocks is copied.
+class LineReader {
+public:
+  explicit LineReader(std::streambuf *source) : source_(source) {}
+
+  // False once the input has ended; a last line without a line feed still
+  // counts as a line.
+  bool next(std::string_view &line) {
+    if (carried_) {
+      carry_.clear();
+      carried_ = false;
+    }
+    for (;;) {
+      const char *begin = block_ + begin_;
+      const auto *end =
+          static_cast<const char *>(std::memchr(begin, '\n', end_ - begin_));
+      if (end) {
+        begin_ = static_cast<std::size_t>(end - block_) + 1;
+        if (carry_.empty()) {
+          line = std::string_view(begin, static_cast<std::size_t>(end - begin));
+          return true;
+        }
+        carry_.append(begin, end);
+        return takeCarry(line);
+      }
+      carry_.append(begin, end_ - begin_);
+      begin_ = end_ = 0;
+      const std::streamsize got =
+          source_ ? source_->sgetn(block_, sizeof block_) : 0;
+      if (got <= 0) {
+        return !carry_.empty() && takeCarry(line);
+      }
+      end_ = static_cast<std::size_t>(got);
+    }
+  }
+
+private:
+  bool takeCarry(std::string_view &line) {
+    line = carry_;
+    carried_ = true;
+    return true;
+  }
+
+  std::streambuf *source_;
+  char block_[1 << 16];
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  std::string carry_;
+  bool carried_ = false;
+};
+
+// Standard output without a buffer of its own: an answer line, handed over
+// whole, leaves in a single write.
+class UnbufferedStdout : public std::streambuf {
+protected:
+  std::streamsize xsputn(const char *text, std::streamsize size) override {
+#if MORVAVL_POSIX_WRITE
+    std::streamsize done = 0;
+    while (done < size) {
+      const ssize_t wrote = ::write(STDOUT_FILENO, text + done,
+                                    static_cast<std::size_t>(size - done));
+      if (wrote < 0 && errno == EINTR) {
+        continue;
+      }
+      if (wrote <= 0) {
+        break;
+      }
+      done += wrote;
+    }
+    return done;
+#else
+    return static_cast<std::streamsize>(
+        std::fwrite(text, 1, static_cast<std::size_t>(size), stdout));
+#endif
+  }
+  int overflow(int c) override {
+    if (c == traits_type::eof()) {
+      return 0;
+    }
+    const char byte = traits_type::to_char_type(c);
+    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+  }
+};
+
 } // namespace
 
 bool LineStream::readUpTo(char delimiter, std::string_view &target) {
   if (ended_) {
     return false;
   }
-  if (pos_ == text_.size()) {
+  const std::size_t left = text_.size() - pos_;
+  if (left == 0) {
     ended_ = true;
     return false;
   }
-  const std::size_t end = text_.find(delimiter, pos_);
-  if (end == std::string_view::npos) {
-    target = text_.substr(pos_);
+  const char *from = text_.data() + pos_;
+  const auto *found =
+      static_cast<const char *>(std::memchr(from, delimiter, left));
+  if (!found) {
+    target = std::string_view(from, left);
     pos_ = text_.size();
     ended_ = true;
     return true;
   }
-  target = text_.substr(pos_, end - pos_);
-  pos_ = end + 1;
+  target = std::string_view(from, static_cast<std::size_t>(found - from));
+  pos_ += target.size() + 1;
   return true;
 }
 
@@ -177,7 +280,7 @@ bool LineStream::readRest(std::string_view &target) {
   if (pos_ == text_.size()) {
     return false;
   }
-  target = text_.substr(pos_);
+  target = std::string_view(text_.data() + pos_, text_.size() - pos_);
   pos_ = text_.size();
   return true;
 }
@@ -270,19 +373,21 @@ std::uint32_t readCommandCount(std::istream &in) {
 }
 
 void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count) {
-  std::string buffer;
+  // A large object: the reader's block lives on the heap.
+  const auto reader = std::make_unique<LineReader>(in.rdbuf());
+  std::string_view text;
   for (std::uint32_t i = 0; i < count; ++i) {
     // Once the input has ended, every remaining command is an empty line and
     // is refused; those answers are all known now and go out together. The
     // last line read is never performed again.
-    if (!std::getline(in, buffer)) {
+    if (!reader->next(text)) {
       tree.answers().repeatLine(unsuccessful, count - i);
       return;
     }
-    if (!buffer.empty() && buffer.back() == '\r') {
-      buffer.pop_back();
+    if (!text.empty() && text.back() == '\r') {
+      text.remove_suffix(1);
     }
-    LineStream line(buffer);
+    LineStream line(text);
     parseAndPerform(line, tree);
   }
 }
@@ -296,8 +401,13 @@ int main() {
 #endif
   std::ios::sync_with_stdio(false);
   std::cin.tie(nullptr);
+#if !MORVAVL_POSIX_WRITE
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+#endif
+  UnbufferedStdout stdoutBuffer;
+  std::ostream out(&stdoutBuffer);
 
-  MorvAVLTree tree(std::cout);
+  MorvAVLTree tree(out);
   runCommands(std::cin, tree, readCommandCount(std::cin));
   return 0;
 }
