@@ -1,5 +1,6 @@
 // The front end's reading primitives and conversions, checked against the
 // standard library behaviour they reproduce.
+#include "AllocationCounter.h"
 #include "TreeChecker.h"
 #include "main.h"
 
@@ -130,4 +131,41 @@ TEST(RunCommands, EveryMissingCommandIsAnsweredOnce) {
     expected += "unsuccessful\n";
   }
   EXPECT_EQ(out.str(), expected);
+}
+
+// Once buffers have grown, commands allocate nothing but the node and the
+// strings of a new record; names this short need no string allocation.
+TEST(ParseAndPerform, SteadyStateAllocatesOnlyNewNodes) {
+  std::ostringstream out;
+  MorvAVLTree tree(out);
+  const auto perform = [&](const std::string &text) {
+    LineStream line(text);
+    parseAndPerform(line, tree);
+  };
+  for (int i = 0; i < 1000; ++i) {
+    perform("insert \"Short Name\" " + std::to_string(10000000 + i * 3));
+  }
+  perform("printInorder");
+  const std::string commands[] = {
+      "search 10000300",    "search \"Short Name\"", "remove 10000301",
+      "removeInorder 5000", "printLevelCount",       "frobnicate",
+      "insert \"x1\" 1",    "printInorder",          "search 99999999"};
+  out.str(std::string(4 << 20, ' ')); // room for every answer below
+  out.seekp(0);
+  const std::string insert = "insert \"Short Name\" 10000301";
+  const std::string remove = "remove 10000300";
+  const std::size_t before = totalAllocations();
+  for (int round = 0; round < 50; ++round) {
+    for (const std::string &command : commands) {
+      perform(command);
+    }
+  }
+  const std::size_t afterCommands = totalAllocations();
+  perform(insert);
+  const std::size_t afterInsert = totalAllocations();
+  perform(remove);
+  const std::size_t afterRemove = totalAllocations();
+  EXPECT_EQ(afterCommands, before);
+  EXPECT_EQ(afterInsert, before + 1);
+  EXPECT_EQ(afterRemove, before + 1);
 }

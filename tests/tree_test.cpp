@@ -1,16 +1,13 @@
 // Shapes, stored heights and node ownership of the tree, where the listings
 // alone cannot tell.
+#include "AllocationCounter.h"
 #include "TreeChecker.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <sstream>
 
 namespace {
-
-std::size_t liveAllocations = 0;
 
 class TreeTest : public ::testing::Test {
 protected:
@@ -81,27 +78,8 @@ TEST_F(TreeTest, AscendingInsertsStayLogarithmic) {
 
 } // namespace
 
-// Counts live heap blocks so that the tests can see every node freed.
-void *operator new(std::size_t size) {
-  void *block = std::malloc(size ? size : 1);
-  if (!block) {
-    throw std::bad_alloc();
-  }
-  ++liveAllocations;
-  return block;
-}
-void operator delete(void *block) noexcept {
-  if (block) {
-    --liveAllocations;
-    std::free(block);
-  }
-}
-void operator delete(void *block, std::size_t) noexcept {
-  operator delete(block);
-}
-
 TEST_F(TreeTest, EveryNodeIsFreedByRemovalOrDestruction) {
-  const std::size_t before = liveAllocations;
+  const std::size_t before = liveAllocations();
   {
     std::ostringstream sink;
     MorvAVLTree t{sink};
@@ -114,7 +92,7 @@ TEST_F(TreeTest, EveryNodeIsFreedByRemovalOrDestruction) {
     }
     t.removeInOrder(0);
   }
-  EXPECT_EQ(liveAllocations, before);
+  EXPECT_EQ(liveAllocations(), before);
 }
 
 // Removals leave the inner grandchild's parent claiming a child that is gone;
