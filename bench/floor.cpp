@@ -3,7 +3,6 @@
 // computing anything. Usage: floor ANSWERS < SCRIPT
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -12,9 +11,10 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: %s ANSWERS < SCRIPT\n", argv[0]);
     return 2;
   }
-  std::ifstream file(argv[1], std::ios::binary);
-  const std::string answers{std::istreambuf_iterator<char>(file),
-                            std::istreambuf_iterator<char>()};
+  std::ifstream file(argv[1], std::ios::binary | std::ios::ate);
+  std::string answers(static_cast<std::size_t>(file.tellg()), '\0');
+  file.seekg(0);
+  file.read(answers.data(), static_cast<std::streamsize>(answers.size()));
   char buffer[1 << 16];
   while (read(0, buffer, sizeof buffer) > 0) {
   }

@@ -16,7 +16,8 @@
 namespace {
 
 struct Op {
-  char kind; // i insert, r remove, s search, n removeInorder
+  char kind; // i insert, r remove, s search, n removeInorder, p a listing,
+             // l the level count
   std::string id;
   std::string name;
   unsigned position = 0;
@@ -47,6 +48,10 @@ int main() {
       const auto close = line.find('"', 8);
       op.name = line.substr(8, close - 8);
       op.id = line.substr(close + 2);
+    } else if (line == "printLevelCount") {
+      op.kind = 'l';
+    } else if (line.rfind("print", 0) == 0) {
+      op.kind = 'p';
     } else if (line.rfind("removeInorder ", 0) == 0) {
       op.kind = 'n';
       op.position = static_cast<unsigned>(std::stoul(line.substr(14)));
@@ -73,6 +78,12 @@ int main() {
         case 's':
           tree.search(op.id);
           break;
+        case 'p':
+          tree.printInOrder();
+          break;
+        case 'l':
+          tree.printLevelCount();
+          break;
         default:
           tree.removeInOrder(op.position);
         }
@@ -81,6 +92,7 @@ int main() {
   }
   std::map<std::string, std::string> map;
   std::size_t found = 0;
+  std::string listing;
   const double mapTime = seconds([&] {
     for (const Op &op : ops) {
       switch (op.kind) {
@@ -92,6 +104,16 @@ int main() {
         break;
       case 's':
         found += map.count(op.id);
+        break;
+      case 'p':
+        listing.clear();
+        for (const auto &record : map) {
+          listing += listing.empty() ? "" : ", ";
+          listing += record.second;
+        }
+        break;
+      case 'l':
+        found += map.size() > 0;
         break;
       default:
         if (op.position < map.size()) {

@@ -1,0 +1,39 @@
+#!/usr/bin/env python3
+"""Plots micro_bench JSON output: time per operation against records.
+
+Usage: bench/plot_micro.py micro.json docs/micro.png   (needs gnuplot)
+"""
+import json
+import subprocess
+import sys
+from collections import defaultdict
+
+OPS = ["insert_random", "search_id", "remove_id", "remove_position0",
+       "search_name", "list_inorder"]
+
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+series = defaultdict(list)
+for run in runs:
+    op, structure, size = run["name"].split("/")
+    series[(op, structure)].append((int(size), 1e9 / run["items_per_second"]))
+
+lines = []
+for colour, op in enumerate(OPS, start=1):
+    for structure, dash in (("tree", 1), ("map", 2)):
+        points = "\n".join(f"{n} {ns:.2f}" for n, ns in sorted(series[(op, structure)]))
+        lines.append((f"'-' with linespoints lc {colour} dt {dash} "
+                      f"title '{op} ({'morvavl' if structure == 'tree' else 'std::map'})'",
+                      points))
+
+script = f"""
+set terminal pngcairo noenhanced size 1000,650
+set output '{sys.argv[2]}'
+set logscale xy
+set xrange [700:1.5e6]
+set xlabel 'records'
+set ylabel 'ns per operation (name search, listing: per record visited)'
+set key outside right
+set grid
+plot {", ".join(spec for spec, _ in lines)}
+""" + "".join(points + "\ne\n" for _, points in lines)
+subprocess.run(["gnuplot"], input=script.encode(), check=True)
