@@ -119,8 +119,9 @@ void MorvAVLTree::deletePostOrder(Link link) {
 
 // ---------------------------------------------------------------- insertion
 
+// The helpers update the link they are given in place, root included.
 void MorvAVLTree::insert(std::string name, std::string id) {
-  root = insert(root, name, id);
+  insert(root, name, id);
 }
 
 MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
@@ -140,11 +141,7 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
     answers_.line(unsuccessful);
     return link;
   }
-  if (order < 0) {
-    node->leftChild = insert(node->leftChild, name, id);
-  } else {
-    node->rightChild = insert(node->rightChild, name, id);
-  }
+  insert(order < 0 ? node->leftChild : node->rightChild, name, id);
 
   // Update heights, then rebalance. This runs on every node of the path,
   // also after a refused duplicate, and so refreshes stale values there (I3).
@@ -329,11 +326,11 @@ void MorvAVLTree::remove(Link link, const std::string &id) {
 // null when it has no children and must be unlinked by the caller.
 PelixNode *MorvAVLTree::inOrderSuc(Link link) {
   PelixNode *node = link;
-  PelixNode *right = node->rightChild;
+  PelixNode *larger = node->rightChild;
 
   // One child: its whole content moves up, both its links included.
-  if (!node->leftChild || !right) {
-    PelixNode *child = node->leftChild ? node->leftChild : right;
+  if (!node->leftChild || !larger) {
+    PelixNode *child = node->leftChild ? node->leftChild : larger;
     if (!child) {
       return nullptr;
     }
@@ -348,15 +345,15 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
   // Two children: the in-order successor is the leftmost node under the
   // right child. Only its parent and this node are recomputed; the nodes in
   // between keep their stored heights (I3).
-  if (!right->leftChild) {
-    takeOver(node, right);
-    node->rightChild = right->rightChild;
-    delete right;
+  if (!larger->leftChild) {
+    takeOver(node, larger);
+    node->rightChild = larger->rightChild;
+    delete larger;
     node->balance();
     return node;
   }
-  PelixNode *parent = right;
-  PelixNode *successor = right->leftChild;
+  PelixNode *parent = larger;
+  PelixNode *successor = larger->leftChild;
   while (successor->leftChild) {
     parent = successor;
     successor = successor->leftChild;
@@ -416,26 +413,18 @@ void MorvAVLTree::inOrder(ConstLink link, std::uint32_t &counter,
 
 // ----------------------------------------------------------------- listings
 
-void MorvAVLTree::printInOrder() {
-  bool first = false;
-  if (root) {
-    printInOrder(root, first);
-  }
-  answers_.endLine();
-}
+void MorvAVLTree::printInOrder() { printListing(&MorvAVLTree::printInOrder); }
 
-void MorvAVLTree::printPreOrder() {
-  bool first = false;
-  if (root) {
-    printPreOrder(root, first);
-  }
-  answers_.endLine();
-}
+void MorvAVLTree::printPreOrder() { printListing(&MorvAVLTree::printPreOrder); }
 
 void MorvAVLTree::printPostOrder() {
-  bool first = false;
+  printListing(&MorvAVLTree::printPostOrder);
+}
+
+void MorvAVLTree::printListing(Traversal traversal) const {
   if (root) {
-    printPostOrder(root, first);
+    bool first = false;
+    (this->*traversal)(root, first);
   }
   answers_.endLine();
 }

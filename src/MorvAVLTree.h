@@ -106,6 +106,9 @@ private:
   void printPreOrder(ConstLink link, bool &first) const;
   void printPostOrder(ConstLink link, bool &first) const;
   void listName(const std::string &name, bool &first) const;
+  // One listing line: the traversal's names, then the line end.
+  using Traversal = void (MorvAVLTree::*)(ConstLink, bool &) const;
+  void printListing(Traversal traversal) const;
 
   void deletePostOrder(Link link);
 
