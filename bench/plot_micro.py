@@ -34,6 +34,6 @@ set xlabel 'records'
 set ylabel 'ns per operation (name search, listing: per record visited)'
 set key outside right
 set grid
-plot {", ".join(spec for spec, _ in lines)}
+plot {", ".join(clause for clause, _ in lines)}
 """ + "".join(points + "\ne\n" for _, points in lines)
 subprocess.run(["gnuplot"], input=script.encode(), check=True)
