@@ -38,4 +38,27 @@ TEST(LargeInput, MegabyteJunkLinesAreRefusedOneAnswerEach) {
   EXPECT_EQ(run.out, "unsuccessful\nunsuccessful\nunsuccessful\n0\n");
 }
 
+// A reader that stops reading early must not end the run with a signal:
+// the program still exits 0 and writes nothing on standard error.
+TEST(LargeInput, ClosedReaderEndsTheRunNormally) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "morvavl-run-closed-reader";
+  fs::create_directories(dir);
+  {
+    std::ofstream script(dir / "in", std::ios::binary);
+    script << "200000\n";
+    for (int i = 0; i < 200000; ++i) {
+      script << "insert \"Al\" " << 10000000 + i << "\n";
+    }
+  }
+  const std::string d = dir.string();
+  const std::string command = "('" + std::string(MORVAVL_PROGRAM) + "' < '" +
+                              d + "/in' 2> '" + d + "/err'; echo $? > '" + d +
+                              "/status') | head -c 1 > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(readFile(dir / "status"), "0\n");
+  EXPECT_EQ(readFile(dir / "err"), "");
+  fs::remove_all(dir);
+}
+
 } // namespace
