@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <istream>
 #include <limits>
 #include <memory>
 #include <streambuf>
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr std::string_view unsuccessful = "unsuccessful";
+constexpr unsigned char byteOrderMark[] = {0xEF, 0xBB, 0xBF};
 
 // White space as the "C" locale's isspace() defines it.
 bool isCSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -161,12 +163,18 @@ void performRemoveInOrder(LineStream &line, MorvAVLTree &tree) {
   }
 }
 
-// Hands out the input's lines without their line feed, read in large blocks
-// from the stream's buffer. A line is a view valid until the next call; only
-// a line that spans two blocks is copied.
+// Hands out the input's lines without their line feed. A line is a view
+// into the reader's block, valid until the next call; only a line that spans
+// two refills is copied.
+//
+// A refill never waits for more than the stream can give at once: it waits
+// only while nothing at all is buffered, then takes what one read of the
+// stream's own buffer brought. So a command is performed as soon as its line
+// feed has arrived, whether a person types it or a program sends it and
+// waits for the answer.
 class LineReader {
 public:
-  explicit LineReader(std::streambuf *source) : source_(source) {}
+  explicit LineReader(std::istream &source) : source_(source) {}
 
   // False once the input has ended; a last line without a line feed still
   // counts as a line.
@@ -189,24 +197,40 @@ public:
         return takeCarry(line);
       }
       carry_.append(begin, end_ - begin_);
-      begin_ = end_ = 0;
-      const std::streamsize got =
-          source_ ? source_->sgetn(block_, sizeof block_) : 0;
-      if (got <= 0) {
+      begin_ = 0;
+      end_ = refill();
+      if (end_ == 0) {
         return !carry_.empty() && takeCarry(line);
       }
-      end_ = static_cast<std::size_t>(got);
     }
   }
 
 private:
+  // Fills the block with what is available now, waiting only if nothing is;
+  // 0 at the end of the input. A failed read counts as the end.
+  std::size_t refill() {
+    using Traits = std::istream::traits_type;
+    if (source_.peek() == Traits::eof()) {
+      return 0;
+    }
+    // peek() left at least one byte in the stream's buffer, so this takes
+    // only buffered bytes and cannot wait.
+    const std::streamsize got = source_.readsome(block_, sizeof block_);
+    if (got > 0) {
+      return static_cast<std::size_t>(got);
+    }
+    // A stream buffer that cannot tell what it holds still has the byte
+    // that peek() saw.
+    return source_.get(block_[0]) ? 1 : 0;
+  }
+
   bool takeCarry(std::string_view &line) {
     line = carry_;
     carried_ = true;
     return true;
   }
 
-  std::streambuf *source_;
+  std::istream &source_;
   char block_[1 << 16];
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
@@ -339,6 +363,17 @@ void parseAndPerform(LineStream &line, MorvAVLTree &tree) {
 
 std::uint32_t readCommandCount(std::istream &in) {
   using Traits = std::istream::traits_type;
+  // Some editors start a saved script with a UTF-8 byte order mark; it is
+  // not part of the script. Only the input's first three bytes can be one.
+  // Any other byte 0xEF first leaves the count unreadable in any case.
+  if (in.peek() == byteOrderMark[0]) {
+    for (const unsigned char byte : byteOrderMark) {
+      if (in.peek() != byte) {
+        return 0;
+      }
+      in.get();
+    }
+  }
   int c = in.peek();
   while (c != Traits::eof() && isCSpace(c)) {
     in.get();
@@ -374,7 +409,7 @@ std::uint32_t readCommandCount(std::istream &in) {
 
 void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count) {
   // A large object: the reader's block lives on the heap.
-  const auto reader = std::make_unique<LineReader>(in.rdbuf());
+  const auto reader = std::make_unique<LineReader>(in);
   std::string_view text;
   for (std::uint32_t i = 0; i < count; ++i) {
     // Once the input has ended, every remaining command is an empty line and

@@ -35,12 +35,14 @@ private:
 void parseAndPerform(LineStream &line, MorvAVLTree &tree);
 
 // Reads the command count from the start of the script and drops the rest of
-// its line. A missing, negative or out-of-range count is 0.
+// its line. A UTF-8 byte order mark as the input's first three bytes is
+// skipped. A missing, negative or out-of-range count is 0.
 std::uint32_t readCommandCount(std::istream &in);
 
-// Performs count command lines. A line ending in CR LF counts as if it ended
-// in LF; a command that has no line because the input ended is answered
-// "unsuccessful".
+// Performs count command lines, each as soon as its line feed has been read:
+// it never waits for input beyond the line it performs. A line ending in
+// CR LF counts as if it ended in LF; a command that has no line because the
+// input ended is answered "unsuccessful".
 void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count);
 
 #endif

@@ -71,6 +71,19 @@ TEST(CommandCount, ReadsLikeUnsignedExtractionWithinRange) {
       {"", 0},
       {"+ 5\n", 0},
       {"0005x\n", 5},
+      {"\xEF\xBB\xBF"
+       "3\n",
+       3},                         // a byte order mark is skipped
+      {"\xEF\xBB\xBF  +4 x\n", 4}, // and the count read as usual
+      {"\xEF\xBB\xBF\xEF\xBB\xBF"
+       "3\n",
+       0}, // only one mark
+      {"\n\xEF\xBB\xBF"
+       "3\n",
+       0}, // only at the very start
+      {"\xEF\xBB"
+       "3\n",
+       0}, // only a whole mark
   };
   for (const CountCase &c : cases) {
     std::istringstream in(c.script);
