@@ -1,5 +1,7 @@
 // Runs the built program on every scenario file and compares its standard
 // output byte for byte; standard error must stay empty and the exit status 0.
+// A mismatch is reported with the script line that wrote the first answer
+// that differs, before the full comparison.
 //
 // A scenario file starts with '#' lines saying what it guards, then a line
 // "<<<" before the script and a line ">>>" before the expected answers. Each
@@ -9,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -69,6 +73,94 @@ Scenario parseScenario(const fs::path &path) {
   return scenario;
 }
 
+std::vector<std::string> splitLines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// A line as it can be read in a test log: control and non-ASCII bytes
+// escaped as in scenario files.
+std::string printable(const std::string &line) {
+  std::string text;
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (c == '\r') {
+      text += "\\r";
+    } else if (byte < 0x20 || byte > 0x7E) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      text += escaped;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+// The 1-based number of the script line whose command wrote answer line
+// `answer` (0-based), or 0 when that cannot be told. Answers are written in
+// command order, so the program is run again on the first k command lines,
+// announced by a count of k, until its answers reach that line. Only a
+// script whose first line is a plain count can be cut this way.
+std::size_t scriptLineOf(const std::string &input, std::size_t answer) {
+  const std::vector<std::string> lines = splitLines(input);
+  std::string count = lines.empty() ? "" : lines[0];
+  if (!count.empty() && count.back() == '\r') {
+    count.pop_back();
+  }
+  if (count.empty() || count.size() > 9 ||
+      count.find_first_not_of("0123456789") != std::string::npos) {
+    return 0;
+  }
+  const std::size_t commands =
+      std::min<std::size_t>(std::stoul(count), lines.size() - 1);
+  const std::size_t scriptStart = input.find('\n') + 1;
+  std::size_t end = scriptStart;
+  for (std::size_t k = 1; k <= commands; ++k) {
+    const std::size_t lineFeed = input.find('\n', end);
+    end = lineFeed == std::string::npos ? input.size() : lineFeed + 1;
+    const ProgramRun run =
+        runProgram(std::to_string(k) + "\n" +
+                   input.substr(scriptStart, end - scriptStart));
+    if (splitLines(run.out).size() > answer) {
+      return k + 1;
+    }
+  }
+  return 0;
+}
+
+// Says where the written answers first part from the expected ones: the
+// answer line, the script line that wrote it, and the two versions.
+std::string firstDifference(const std::string &input,
+                            const std::string &expected,
+                            const std::string &written) {
+  const std::vector<std::string> want = splitLines(expected);
+  const std::vector<std::string> got = splitLines(written);
+  std::size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) {
+    ++i;
+  }
+  if (i == want.size() && i == got.size()) {
+    return "the answers differ only in the final line feed";
+  }
+  const auto lineOr = [](const std::vector<std::string> &lines, std::size_t i) {
+    return i < lines.size() ? printable(lines[i]) : "(no more answers)";
+  };
+  std::string text = "first difference in answer line " + std::to_string(i + 1);
+  if (const std::size_t line = scriptLineOf(input, i)) {
+    text += ", written for script line " + std::to_string(line) + ": " +
+            printable(splitLines(input)[line - 1]);
+  }
+  return text + "\n  expected: " + lineOr(want, i) +
+         "\n  written:  " + lineOr(got, i);
+}
+
 // The scenario file this run checks, named on the command line.
 fs::path scenarioFile;
 
@@ -76,10 +168,14 @@ TEST(Scenario, AnswersExactly) {
   const Scenario scenario = parseScenario(scenarioFile);
   ASSERT_TRUE(scenario.complete) << "no <<< and >>> parts in " << scenarioFile;
 
-  const ProgramRun run =
-      runProgram(scenario.input, "scenario-" + scenarioFile.stem().string());
+  const ProgramRun run = runProgram(scenario.input);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
+  if (run.out != scenario.expected) {
+    ADD_FAILURE() << scenarioFile.filename().string() << ": "
+                  << firstDifference(scenario.input, scenario.expected,
+                                     run.out);
+  }
   EXPECT_EQ(run.out, scenario.expected);
 }
 
