@@ -86,7 +86,10 @@ class Session {
 public:
   enum class Channel { Pipes, Terminal };
 
-  explicit Session(Channel channel) : channel_(channel) {
+  // With ignoreHangUp, the program starts as under nohup(1): a terminal that
+  // goes away makes its reads fail instead of ending it with SIGHUP.
+  explicit Session(Channel channel, bool ignoreHangUp = false)
+      : channel_(channel) {
     std::signal(SIGPIPE, SIG_IGN); // a program that died fails the test
     int err[2];
     require(::pipe(err) == 0);
@@ -119,6 +122,9 @@ public:
         // The terminal becomes the controlling one of a session of its own.
         ::setsid();
         ::ioctl(childIn, TIOCSCTTY, 0);
+      }
+      if (ignoreHangUp) {
+        std::signal(SIGHUP, SIG_IGN);
       }
       ::dup2(childIn, STDIN_FILENO);
       ::dup2(childOut, STDOUT_FILENO);
@@ -171,7 +177,7 @@ public:
     if (channel_ == Channel::Pipes) {
       ::close(in_);
       in_ = -1;
-    } else {
+    } else if (in_ >= 0) {
       send("\x04"); // end of input, typed at the start of a line
     }
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -184,6 +190,13 @@ public:
     }
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Closes the terminal, as when its window is closed; reads on the
+  // program's side then fail.
+  void hangUp() {
+    ::close(in_);
+    in_ = out_ = -1;
   }
 
   // What the program wrote on standard error; call after finish().

@@ -103,4 +103,16 @@ TEST(Interactive, PersonAtATerminalGetsEachAnswerAtOnce) {
   converse(Session::Channel::Terminal);
 }
 
+// Under nohup, a terminal that goes away makes reads fail rather than end;
+// that ends the input like Ctrl-D, without a crash or a word on standard
+// error.
+TEST(Interactive, TerminalClosedUnderNohupEndsTheRunNormally) {
+  Session session(Session::Channel::Terminal, true);
+  session.send("3\ninsert \"Al\" 12345678\n");
+  ASSERT_EQ(session.receive(11, 3s), "successful\n");
+  session.hangUp();
+  EXPECT_EQ(session.finish(3s), 0);
+  EXPECT_EQ(session.errors(), "");
+}
+
 } // namespace
