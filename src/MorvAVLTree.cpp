@@ -18,6 +18,11 @@
 //    afterwards stored heights may be stale (too high) and balance factors
 //    may lie outside -1..1. Every reader uses the stored values as they are:
 //    the level count and the rotation choice of a later insertion alike.
+// I4 Counts are exact: a node's records field is 1 plus its children's, at
+//    all times. Whatever links a subtree differently recounts, including
+//    removal along its whole path; this never touches heights (I3).
+// I5 The name index holds exactly the tree's records: each node is in the
+//    ring of its name, and an index entry leads to each ring.
 //
 // Every node is a heap allocation owned by exactly one link.
 
@@ -44,12 +49,6 @@ inline int compareIds(const std::string &a, const std::string &b) {
   const std::uint64_t x = bigEndianWord(a.data());
   const std::uint64_t y = bigEndianWord(b.data());
   return (x > y) - (x < y);
-}
-
-// Moves another node's record into this one; the other node is freed next.
-void takeOver(PelixNode *node, PelixNode *from) {
-  node->id = std::move(from->id);
-  node->name = std::move(from->name);
 }
 
 } // namespace
@@ -126,10 +125,13 @@ void MorvAVLTree::insert(std::string name, std::string id) {
 
 MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
                                       const std::string &id) {
-  // Link: the search ended at the empty link where the record belongs.
+  // Link: the search ended at the empty link where the record belongs. The
+  // index makes its room first, so that nothing can fail once the node is
+  // linked (I5).
   if (!link) {
+    names_.reserve();
     link = new PelixNode(name, id);
-    ++records;
+    names_.add(link);
     answers_.line(successful);
     return link;
   }
@@ -143,8 +145,10 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
   }
   insert(order < 0 ? node->leftChild : node->rightChild, name, id);
 
-  // Update heights, then rebalance. This runs on every node of the path,
-  // also after a refused duplicate, and so refreshes stale values there (I3).
+  // Update counts and heights, then rebalance. This runs on every node of the
+  // path, also after a refused duplicate, and so refreshes stale heights
+  // there (I3).
+  node->recount();
   node->balance();
   return checkForRotations(link);
 }
@@ -173,7 +177,8 @@ MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
 }
 
 // In each rotation the node that sinks is rebalanced before the one that
-// rises above it, whose height depends on it.
+// rises above it, whose height depends on it. The risen node holds the
+// records the sunk one held before (I4).
 
 /*
  *     a                 p
@@ -187,6 +192,8 @@ MorvAVLTree::Link MorvAVLTree::left(Link link) {
   PelixNode *p = a->rightChild;
   a->rightChild = p->leftChild;
   p->leftChild = a;
+  p->records = a->records;
+  a->recount();
   a->balance();
   p->balance();
   link = p;
@@ -205,6 +212,8 @@ MorvAVLTree::Link MorvAVLTree::right(Link link) {
   PelixNode *p = a->leftChild;
   a->leftChild = p->rightChild;
   p->rightChild = a;
+  p->records = a->records;
+  a->recount();
   a->balance();
   p->balance();
   link = p;
@@ -239,12 +248,64 @@ MorvAVLTree::Link MorvAVLTree::rightLeft(Link link) {
 
 void MorvAVLTree::search(std::string key) {
   bool found = false;
-  if (root) {
+  if (root && !key.empty() &&
+      isAsciiLetter(static_cast<unsigned char>(key.front()))) {
+    searchName(key, found);
+  } else if (root) {
     search(root, key, found);
   }
   if (!found) {
     answers_.line(unsuccessful);
   }
+}
+
+// The index yields the records with this name in no particular order; each
+// one's pre-order position puts them in the order a full walk meets them.
+// When they are so many that finding each position would cost more than a
+// walk, the walk is done instead.
+void MorvAVLTree::searchName(const std::string &name, bool &found) {
+  const PelixNode *first = names_.find(name);
+  if (!first) {
+    return;
+  }
+  found = true;
+  matches_.clear();
+  const PelixNode *record = first;
+  do {
+    matches_.emplace_back(0, record);
+    record = record->nextSameName;
+  } while (record != first);
+
+  const std::uint64_t pathSteps =
+      std::uint64_t{matches_.size()} *
+      static_cast<std::uint64_t>(PelixNode::heightOf(root));
+  if (pathSteps > PelixNode::recordsOf(root)) {
+    search(root, name, found);
+    return;
+  }
+  for (auto &[position, match] : matches_) {
+    position = preOrderPosition(match);
+  }
+  std::sort(matches_.begin(), matches_.end());
+  for (const auto &match : matches_) {
+    answers_.line(match.second->id);
+  }
+}
+
+// A record's place in pre-order, found on the path from the root down to
+// it (I1): every node on the way comes before it, and so does the left
+// subtree of each node where the path turns right (I4).
+std::uint32_t MorvAVLTree::preOrderPosition(const PelixNode *record) const {
+  std::uint32_t position = 0;
+  for (const PelixNode *node = root; node != record; ++position) {
+    if (compareIds(record->id, node->id) < 0) {
+      node = node->leftChild;
+    } else {
+      position += PelixNode::recordsOf(node->leftChild);
+      node = node->rightChild;
+    }
+  }
+  return position;
 }
 
 void MorvAVLTree::search(ConstLink link, const std::string &key,
@@ -272,7 +333,8 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
     return;
   }
 
-  // A name: names are not ordered, so every node is visited, in pre-order.
+  // A name, when it has very many records: every node is visited, in
+  // pre-order.
   if (!isAsciiLetter(first)) {
     return;
   }
@@ -298,22 +360,26 @@ void MorvAVLTree::remove(Link link, const std::string &id) {
     answers_.line(unsuccessful);
     return;
   }
+  // Every node of the path is recounted on the way back (I4), and nothing
+  // more: no height changes and no rotation above the removal (I3).
   const int order = compareIds(id, link->id);
   if (order < 0) {
     remove(link->leftChild, id);
+    link->recount();
     return;
   }
   if (order > 0) {
     remove(link->rightChild, id);
+    link->recount();
     return;
   }
 
   // The answer is known before anything changes.
   answers_.line(successful);
 
-  // Unlink: a node with children takes over another record and stays; only
-  // a childless node leaves its link. Nothing above is recomputed (I3).
-  --records;
+  // Unlink: the record leaves the index (I5). A node with children takes
+  // over another record and stays; only a childless node leaves its link.
+  names_.remove(link);
   if (inOrderSuc(link)) {
     return;
   }
@@ -338,37 +404,51 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
     node->leftChild = child->leftChild;
     node->rightChild = child->rightChild;
     delete child;
+    node->recount();
     node->balance();
     return node;
   }
 
   // Two children: the in-order successor is the leftmost node under the
   // right child. Only its parent and this node are recomputed; the nodes in
-  // between keep their stored heights (I3).
+  // between keep their stored heights (I3), though each of them loses the
+  // successor from its count (I4).
   if (!larger->leftChild) {
     takeOver(node, larger);
     node->rightChild = larger->rightChild;
     delete larger;
+    node->recount();
     node->balance();
     return node;
   }
   PelixNode *parent = larger;
   PelixNode *successor = larger->leftChild;
+  --larger->records;
   while (successor->leftChild) {
     parent = successor;
+    --parent->records;
     successor = successor->leftChild;
   }
   takeOver(node, successor);
   parent->leftChild = successor->rightChild;
   parent->balance();
   delete successor;
+  node->recount();
   node->balance();
   return node;
 }
 
+// Moves another node's record into this one, with the record's place in
+// the name index (I5); the other node is freed next.
+void MorvAVLTree::takeOver(PelixNode *node, PelixNode *from) {
+  node->id = std::move(from->id);
+  node->name = std::move(from->name);
+  names_.move(from, node);
+}
+
 void MorvAVLTree::removeInOrder(std::uint32_t n) {
   // No record has position n: this also covers the empty tree.
-  if (n >= records) {
+  if (n >= PelixNode::recordsOf(root)) {
     answers_.line(unsuccessful);
     return;
   }
@@ -389,18 +469,20 @@ void MorvAVLTree::removeInOrder(std::uint32_t n) {
 }
 
 // Walks in ascending ID order, counting down once per node passed, and
-// stops at the node where the counter reaches 0.
+// stops at the node where the counter reaches 0. A subtree that lies wholly
+// before that node is passed at once, by its count (I4), so the walk
+// follows a single path.
 void MorvAVLTree::inOrder(ConstLink link, std::uint32_t &counter,
                           std::string &target) const {
   if (!target.empty()) {
     return;
   }
-  if (link->leftChild) {
+  const std::uint32_t before = PelixNode::recordsOf(link->leftChild);
+  if (counter < before) {
     inOrder(link->leftChild, counter, target);
-    if (!target.empty()) {
-      return;
-    }
+    return;
   }
+  counter -= before;
   if (counter == 0) {
     target = link->id;
     return;

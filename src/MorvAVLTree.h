@@ -3,6 +3,7 @@
 #ifndef MORVAVL_MORVAVLTREE_H
 #define MORVAVL_MORVAVLTREE_H
 
+#include "NameIndex.h"
 #include "PelixNode.h"
 
 #include <cstddef>
@@ -10,6 +11,8 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // The character classes of the command language. Only ASCII counts: bytes
 // above 0x7F, NUL and control bytes are neither letters nor digits anywhere.
@@ -57,8 +60,9 @@ public:
 
   // A key starting with a digit is an ID: writes the name of its record.
   // A key starting with a letter is a name: writes the ID of every record
-  // with exactly that name, in pre-order. Writes "unsuccessful" when
-  // nothing matched, which is always so for any other first character.
+  // with exactly that name, in pre-order; the name index finds them, in
+  // O(log n) each. Writes "unsuccessful" when nothing matched, which is
+  // always so for any other first character.
   void search(std::string key);
 
   // Removes the record with this ID and writes "successful", or writes
@@ -67,7 +71,7 @@ public:
 
   // Removes the record at position n of the ascending ID order, counted from
   // 0, exactly as remove() would; "unsuccessful" when n is not below the
-  // number of records.
+  // number of records. Finds the record along one path, by subtree counts.
   void removeInOrder(std::uint32_t n);
 
   // Write one line: every name in that order, separated by ", ". An empty
@@ -96,9 +100,12 @@ private:
   Link rightLeft(Link link);
 
   void search(ConstLink link, const std::string &key, bool &found) const;
+  void searchName(const std::string &name, bool &found);
+  std::uint32_t preOrderPosition(const PelixNode *record) const;
 
   void remove(Link link, const std::string &id);
   PelixNode *inOrderSuc(Link link);
+  void takeOver(PelixNode *node, PelixNode *from);
   void inOrder(ConstLink link, std::uint32_t &counter,
                std::string &target) const;
 
@@ -116,8 +123,10 @@ private:
   friend class TreeInspector;
 
   PelixNode *root = nullptr;
-  // Lets removeInOrder() refuse a position past the end without a walk.
-  std::size_t records = 0;
+  NameIndex names_;
+  // A name search's matches with their pre-order positions; kept between
+  // searches so that its room is reused.
+  std::vector<std::pair<std::uint32_t, const PelixNode *>> matches_;
   // Writing an answer is not a change of the tree, so const reports write.
   mutable AnswerWriter answers_;
 };

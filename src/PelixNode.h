@@ -30,9 +30,17 @@ public:
     balanceFactor = lh - rh;
   }
 
+  // Recounts the records of this subtree from the children's counts.
+  void recount() { records = 1 + recordsOf(leftChild) + recordsOf(rightChild); }
+
   // The stored height of a subtree; a missing subtree has none.
   static std::int32_t heightOf(const PelixNode *node) {
     return node ? node->height : 0;
+  }
+
+  // The records in a subtree; a missing subtree has none.
+  static std::uint32_t recordsOf(const PelixNode *node) {
+    return node ? node->records : 0;
   }
 
   std::string name;
@@ -41,6 +49,19 @@ public:
   PelixNode *rightChild = nullptr;
   std::int32_t height = 1;
   std::int32_t balanceFactor = 0;
+
+  // The records in the subtree rooted here, this one included. Unlike the
+  // stored height, this count is exact at all times, so a position in ID
+  // order or in pre-order can be found along a single path.
+  std::uint32_t records = 1;
+
+  // Kept by the name index (NameIndex.h): the records that share a name form
+  // a ring through these links, and the index holds the one marked
+  // namesEntry. nameHash is the hash of the name.
+  std::uint32_t nameHash = 0;
+  PelixNode *prevSameName = nullptr;
+  PelixNode *nextSameName = nullptr;
+  bool namesEntry = false;
 };
 
 #endif

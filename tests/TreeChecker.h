@@ -8,11 +8,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 class TreeInspector {
 public:
   static const PelixNode *root(const MorvAVLTree &tree) { return tree.root; }
-  static std::size_t records(const MorvAVLTree &tree) { return tree.records; }
+  static const NameIndex &names(const MorvAVLTree &tree) { return tree.names_; }
 };
 
 struct TreeCheck {
@@ -38,12 +39,17 @@ inline bool validName(const std::string &name) {
 // Checks the subtree against the bounds its ancestors impose and returns its
 // real height. Stored heights must exceed their children's; with exact set
 // (no removal yet) they must be the real heights and the tree AVL-balanced.
+// Record counts must be exact at all times. Collects the nodes.
+using Nodes = std::vector<const PelixNode *>;
+
 inline int check(const PelixNode *node, const std::string *low,
-                 const std::string *high, bool exact, TreeCheck &result) {
+                 const std::string *high, bool exact, Nodes &nodes,
+                 TreeCheck &result) {
   if (!node || !result.error.empty()) {
     return 0;
   }
-  ++result.nodes;
+  const std::size_t nodesBefore = result.nodes++;
+  nodes.push_back(node);
   const auto fail = [&](const char *what) {
     result.error = std::string(what) + " at " + node->id;
     return 0;
@@ -54,10 +60,13 @@ inline int check(const PelixNode *node, const std::string *low,
   if ((low && node->id <= *low) || (high && node->id >= *high)) {
     return fail("order broken");
   }
-  const int lh = check(node->leftChild, low, &node->id, exact, result);
-  const int rh = check(node->rightChild, &node->id, high, exact, result);
+  const int lh = check(node->leftChild, low, &node->id, exact, nodes, result);
+  const int rh = check(node->rightChild, &node->id, high, exact, nodes, result);
   if (!result.error.empty()) {
     return 0;
+  }
+  if (node->records != result.nodes - nodesBefore) {
+    return fail("record count not exact");
   }
   const int real = std::max(lh, rh) + 1;
   const int storedL = PelixNode::heightOf(node->leftChild);
@@ -72,16 +81,78 @@ inline int check(const PelixNode *node, const std::string *low,
   return real;
 }
 
+// The name index must lead to every record by its name and to nothing
+// else. Walked from each entry, a ring holds tree nodes of the entry's name
+// and no other entry; the index finds each entry by its name and holds no
+// other; and the rings together hold every node once.
+inline std::string checkNames(const NameIndex &index, const Nodes &nodes) {
+  Nodes inTree = nodes;
+  std::sort(inTree.begin(), inTree.end());
+  std::size_t entries = 0;
+  std::size_t inRings = 0;
+  for (const PelixNode *entry : nodes) {
+    if (!entry->namesEntry) {
+      continue;
+    }
+    ++entries;
+    if (index.find(entry->name) != entry) {
+      return "name index misses the name '" + entry->name + "'";
+    }
+    const PelixNode *node = entry;
+    do {
+      if (!std::binary_search(inTree.begin(), inTree.end(), node) ||
+          node->name != entry->name || node->nameHash != entry->nameHash ||
+          node->nextSameName->prevSameName != node ||
+          (node != entry && node->namesEntry) || ++inRings > nodes.size()) {
+        return "ring of the name '" + entry->name + "' broken";
+      }
+      node = node->nextSameName;
+    } while (node != entry);
+  }
+  if (entries != index.names()) {
+    return "name index entries differ from the names";
+  }
+  if (inRings != nodes.size()) {
+    return "records missing from the name rings";
+  }
+  return "";
+}
+
 } // namespace treecheck
 
 inline TreeCheck checkTree(const MorvAVLTree &tree, bool exact) {
   TreeCheck result;
-  result.height = treecheck::check(TreeInspector::root(tree), nullptr, nullptr,
-                                   exact, result);
-  if (result.error.empty() && result.nodes != TreeInspector::records(tree)) {
-    result.error = "record count differs from the nodes";
+  treecheck::Nodes nodes;
+  const PelixNode *root = TreeInspector::root(tree);
+  result.height =
+      treecheck::check(root, nullptr, nullptr, exact, nodes, result);
+  if (result.error.empty()) {
+    result.error = treecheck::checkNames(TreeInspector::names(tree), nodes);
   }
   return result;
+}
+
+// What a name search answers, found by a full pre-order walk: the reference
+// the name index is held to.
+inline void walkForName(const PelixNode *node, const std::string &name,
+                        std::string &ids) {
+  if (!node) {
+    return;
+  }
+  if (node->name == name) {
+    ids += node->id + "\n";
+  }
+  walkForName(node->leftChild, name, ids);
+  walkForName(node->rightChild, name, ids);
+}
+
+inline std::string nameSearchByWalk(const MorvAVLTree &tree,
+                                    const std::string &name) {
+  std::string ids;
+  if (!name.empty() && isAsciiLetter(static_cast<unsigned char>(name[0]))) {
+    walkForName(TreeInspector::root(tree), name, ids);
+  }
+  return ids.empty() ? "unsuccessful\n" : ids;
 }
 
 // "name:height(left,right)", "-" for a missing child, a leaf without

@@ -159,6 +159,7 @@ TEST(ParseAndPerform, SteadyStateAllocatesOnlyNewNodes) {
     perform("insert \"Short Name\" " + std::to_string(10000000 + i * 3));
   }
   perform("printInorder");
+  perform("search \"Short Name\"");
   const std::string commands[] = {
       "search 10000300",    "search \"Short Name\"", "remove 10000301",
       "removeInorder 5000", "printLevelCount",       "frobnicate",

@@ -1,0 +1,62 @@
+// The index from a name to the records that carry it, so that a search by
+// name need not visit the whole tree.
+#ifndef MORVAVL_NAMEINDEX_H
+#define MORVAVL_NAMEINDEX_H
+
+#include "PelixNode.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+// The records that share a name form a ring through their nodes'
+// prevSameName and nextSameName links. The index is an open-addressing hash
+// table (linear probing, at most half full) that holds one node of each
+// ring, marked namesEntry. Every change is O(1) expected, however many
+// records share the name: nothing ever walks a ring except to list it.
+//
+// The index follows records, not nodes: when removal moves a record into
+// another node, that node takes the record's place in its ring.
+class NameIndex {
+public:
+  NameIndex() = default;
+  NameIndex(const NameIndex &) = delete;
+  NameIndex &operator=(const NameIndex &) = delete;
+
+  // Makes room for one more name, so that the next add() cannot fail. It is
+  // the only operation that allocates.
+  void reserve();
+
+  // Enters a node, whose name is set, into its name's ring.
+  void add(PelixNode *node);
+
+  // Takes a node out of its name's ring, before its record is freed or
+  // replaced.
+  void remove(PelixNode *node);
+
+  // Hands the ring place of from's record to node, which has taken the
+  // record over and is in no ring itself.
+  void move(PelixNode *from, PelixNode *node);
+
+  // A record with this name, from which its ring leads to all the others,
+  // or null when no record has it.
+  const PelixNode *find(std::string_view name) const;
+
+  // The number of distinct names.
+  std::size_t names() const { return used_; }
+
+private:
+  static std::uint32_t hashOf(std::string_view name);
+  std::size_t home(std::uint32_t hash) const { return hash & mask_; }
+  std::size_t next(std::size_t slot) const { return (slot + 1) & mask_; }
+  // The slot that holds this ring entry.
+  std::size_t slotOf(const PelixNode *entry) const;
+  void erase(std::size_t slot);
+
+  std::unique_ptr<PelixNode *[]> slots_;
+  std::size_t mask_ = 0; // the slot count minus one; no slots at first
+  std::size_t used_ = 0;
+};
+
+#endif
