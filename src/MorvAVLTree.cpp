@@ -21,8 +21,9 @@
 // I4 Counts are exact: a node's records field is 1 plus its children's, at
 //    all times. Whatever links a subtree differently recounts, including
 //    removal along its whole path; this never touches heights (I3).
-// I5 The name index holds exactly the tree's records: each node is in the
-//    ring of its name, and an index entry leads to each ring.
+// I5 Once the first name search has enabled it, the name index holds
+//    exactly the tree's records: each node is in the ring of its name, and
+//    an index entry leads to each ring.
 //
 // Every node is a heap allocation owned by exactly one link.
 
@@ -31,24 +32,15 @@ namespace {
 constexpr std::string_view successful = "successful";
 constexpr std::string_view unsuccessful = "unsuccessful";
 
-std::uint64_t bigEndianWord(const char *bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-#if defined(__GNUC__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return word;
-}
-
-// IDs order as strings: byte by byte, then by length. Stored IDs are eight
-// bytes long, and two of those compare as one big-endian 64-bit word.
-inline int compareIds(const std::string &a, const std::string &b) {
-  if (a.size() != 8 || b.size() != 8) {
-    return a.compare(b);
+// IDs order as strings: byte by byte, then by length. Their keys order the
+// same way wherever they differ, and in the tree they differ for all but
+// the same ID.
+inline int compareIds(const std::string &id, const PelixNode *node) {
+  const std::uint64_t key = PelixNode::keyOf(id);
+  if (key != node->idKey) {
+    return key < node->idKey ? -1 : 1;
   }
-  const std::uint64_t x = bigEndianWord(a.data());
-  const std::uint64_t y = bigEndianWord(b.data());
-  return (x > y) - (x < y);
+  return id.compare(node->id);
 }
 
 } // namespace
@@ -120,6 +112,8 @@ void MorvAVLTree::deletePostOrder(Link link) {
 
 // The helpers update the link they are given in place, root included.
 void MorvAVLTree::insert(std::string name, std::string id) {
+  // The index slot for the name loads while the search descends.
+  names_.prefetch(name);
   insert(root, name, id);
 }
 
@@ -138,7 +132,7 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
 
   // Search: descend by ID.
   PelixNode *node = link;
-  const int order = compareIds(id, node->id);
+  const int order = compareIds(id, node);
   if (order == 0) {
     answers_.line(unsuccessful);
     return link;
@@ -263,7 +257,14 @@ void MorvAVLTree::search(std::string key) {
 // one's pre-order position puts them in the order a full walk meets them.
 // When they are so many that finding each position would cost more than a
 // walk, the walk is done instead.
+//
+// The first name search builds the index, at the cost of one walk; from
+// then on insertion and removal keep it (I5).
 void MorvAVLTree::searchName(const std::string &name, bool &found) {
+  if (!names_.enabled()) {
+    names_.enable();
+    indexNames(root);
+  }
   const PelixNode *first = names_.find(name);
   if (!first) {
     return;
@@ -292,13 +293,24 @@ void MorvAVLTree::searchName(const std::string &name, bool &found) {
   }
 }
 
+void MorvAVLTree::indexNames(Link link) {
+  names_.reserve();
+  names_.add(link);
+  if (link->leftChild) {
+    indexNames(link->leftChild);
+  }
+  if (link->rightChild) {
+    indexNames(link->rightChild);
+  }
+}
+
 // A record's place in pre-order, found on the path from the root down to
 // it (I1): every node on the way comes before it, and so does the left
 // subtree of each node where the path turns right (I4).
 std::uint32_t MorvAVLTree::preOrderPosition(const PelixNode *record) const {
   std::uint32_t position = 0;
   for (const PelixNode *node = root; node != record; ++position) {
-    if (compareIds(record->id, node->id) < 0) {
+    if (compareIds(record->id, node) < 0) {
       node = node->leftChild;
     } else {
       position += PelixNode::recordsOf(node->leftChild);
@@ -318,7 +330,7 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
 
   // An ID: descend towards it (I1).
   if (isAsciiDigit(first)) {
-    const int order = compareIds(key, node->id);
+    const int order = compareIds(key, node);
     if (order == 0) {
       answers_.line(node->name);
       found = true;
@@ -354,24 +366,23 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
 
 void MorvAVLTree::remove(std::string id) { remove(root, id); }
 
-void MorvAVLTree::remove(Link link, const std::string &id) {
+bool MorvAVLTree::remove(Link link, const std::string &id) {
   // Search: an empty link means the ID is absent, also in an empty tree.
   if (!link) {
     answers_.line(unsuccessful);
-    return;
+    return false;
   }
-  // Every node of the path is recounted on the way back (I4), and nothing
-  // more: no height changes and no rotation above the removal (I3).
-  const int order = compareIds(id, link->id);
-  if (order < 0) {
-    remove(link->leftChild, id);
-    link->recount();
-    return;
-  }
-  if (order > 0) {
-    remove(link->rightChild, id);
-    link->recount();
-    return;
+  // Each node of the path loses the removed record from its count on the
+  // way back (I4), and nothing more: no height changes and no rotation above
+  // the removal (I3).
+  const int order = compareIds(id, link);
+  if (order != 0) {
+    const bool removed =
+        remove(order < 0 ? link->leftChild : link->rightChild, id);
+    if (removed) {
+      --link->records;
+    }
+    return removed;
   }
 
   // The answer is known before anything changes.
@@ -380,11 +391,11 @@ void MorvAVLTree::remove(Link link, const std::string &id) {
   // Unlink: the record leaves the index (I5). A node with children takes
   // over another record and stays; only a childless node leaves its link.
   names_.remove(link);
-  if (inOrderSuc(link)) {
-    return;
+  if (!inOrderSuc(link)) {
+    delete link;
+    link = nullptr;
   }
-  delete link;
-  link = nullptr;
+  return true;
 }
 
 // Replaces the record in the link with the one that may take its place and
@@ -442,6 +453,7 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
 // the name index (I5); the other node is freed next.
 void MorvAVLTree::takeOver(PelixNode *node, PelixNode *from) {
   node->id = std::move(from->id);
+  node->idKey = from->idKey;
   node->name = std::move(from->name);
   names_.move(from, node);
 }

@@ -101,9 +101,11 @@ private:
 
   void search(ConstLink link, const std::string &key, bool &found) const;
   void searchName(const std::string &name, bool &found);
+  void indexNames(Link link);
   std::uint32_t preOrderPosition(const PelixNode *record) const;
 
-  void remove(Link link, const std::string &id);
+  // Whether a record was removed, so that the path can be recounted.
+  bool remove(Link link, const std::string &id);
   PelixNode *inOrderSuc(Link link);
   void takeOver(PelixNode *node, PelixNode *from);
   void inOrder(ConstLink link, std::uint32_t &counter,

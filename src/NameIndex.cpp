@@ -4,6 +4,17 @@
 
 namespace {
 
+constexpr std::size_t minimumSlots = 16;
+
+// Asks for a cache line that will be needed soon; only a hint.
+void prefetchLine(const void *address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  static_cast<void>(address);
+#endif
+}
+
 // Ring links of a record alone with its name.
 void makeRing(PelixNode *node) {
   node->prevSameName = node;
@@ -13,37 +24,75 @@ void makeRing(PelixNode *node) {
 } // namespace
 
 std::uint32_t NameIndex::hashOf(std::string_view name) {
-  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(name));
+  // As many bits as a node keeps.
+  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(name)) >> 1;
+}
+
+// The tag comes from the hash's high bits: the low ones pick the home slot,
+// so neighbouring entries share them more often.
+NameIndex::Slot NameIndex::tagOf(std::uint32_t hash) {
+  return (hash >> 28) & tagBits;
+}
+
+NameIndex::Slot NameIndex::slotFor(const PelixNode *entry) {
+  return reinterpret_cast<Slot>(entry) | tagOf(entry->nameHash);
+}
+
+PelixNode *NameIndex::entryIn(Slot slot) {
+  return reinterpret_cast<PelixNode *>(slot & ~tagBits);
+}
+
+void NameIndex::enable() {
+  if (!slots_) {
+    slots_ = std::make_unique<Slot[]>(minimumSlots);
+    mask_ = minimumSlots - 1;
+  }
 }
 
 void NameIndex::reserve() {
-  const std::size_t capacity = slots_ ? mask_ + 1 : 0;
-  if ((used_ + 1) * 2 <= capacity) {
+  const std::size_t capacity = mask_ + 1;
+  if (!slots_ || (used_ + 1) * 2 <= capacity) {
     return;
   }
-  const std::size_t grown = capacity ? capacity * 2 : 16;
   auto old = std::move(slots_);
-  slots_ = std::make_unique<PelixNode *[]>(grown);
-  mask_ = grown - 1;
+  slots_ = std::make_unique<Slot[]>(capacity * 2);
+  mask_ = capacity * 2 - 1;
+  // Every entry's home depends on its hash, kept in its node: those reads
+  // are issued a few entries ahead, so that they overlap.
+  constexpr std::size_t ahead = 8;
   for (std::size_t i = 0; i < capacity; ++i) {
-    if (PelixNode *entry = old[i]) {
-      std::size_t slot = home(entry->nameHash);
-      while (slots_[slot]) {
-        slot = next(slot);
-      }
-      slots_[slot] = entry;
+    if (i + ahead < capacity && old[i + ahead]) {
+      prefetchLine(entryIn(old[i + ahead]));
     }
+    if (!old[i]) {
+      continue;
+    }
+    std::size_t slot = home(entryIn(old[i])->nameHash);
+    while (slots_[slot]) {
+      slot = next(slot);
+    }
+    slots_[slot] = old[i];
+  }
+}
+
+void NameIndex::prefetch(std::string_view name) const {
+  if (slots_) {
+    prefetchLine(&slots_[home(hashOf(name))]);
   }
 }
 
 void NameIndex::add(PelixNode *node) {
+  if (!slots_) {
+    return;
+  }
   const std::uint32_t hash = hashOf(node->name);
   node->nameHash = hash;
   node->namesEntry = false;
   std::size_t slot = home(hash);
   for (; slots_[slot]; slot = next(slot)) {
-    PelixNode *entry = slots_[slot];
-    if (entry->nameHash == hash && entry->name == node->name) {
+    PelixNode *entry = entryIn(slots_[slot]);
+    if ((slots_[slot] & tagBits) == tagOf(hash) && entry->nameHash == hash &&
+        entry->name == node->name) {
       // Join the ring right after its entry.
       node->prevSameName = entry;
       node->nextSameName = entry->nextSameName;
@@ -55,11 +104,14 @@ void NameIndex::add(PelixNode *node) {
   // A new name: reserve() left room for it.
   makeRing(node);
   node->namesEntry = true;
-  slots_[slot] = node;
+  slots_[slot] = slotFor(node);
   ++used_;
 }
 
 void NameIndex::remove(PelixNode *node) {
+  if (!slots_) {
+    return;
+  }
   PelixNode *after = node->nextSameName;
   if (after == node) {
     erase(slotOf(node));
@@ -67,8 +119,8 @@ void NameIndex::remove(PelixNode *node) {
     node->prevSameName->nextSameName = after;
     after->prevSameName = node->prevSameName;
     if (node->namesEntry) {
-      slots_[slotOf(node)] = after;
       after->namesEntry = true;
+      slots_[slotOf(node)] = slotFor(after);
     }
   }
   makeRing(node);
@@ -76,6 +128,9 @@ void NameIndex::remove(PelixNode *node) {
 }
 
 void NameIndex::move(PelixNode *from, PelixNode *node) {
+  if (!slots_) {
+    return;
+  }
   node->nameHash = from->nameHash;
   node->namesEntry = from->namesEntry;
   if (from->nextSameName == from) {
@@ -87,7 +142,7 @@ void NameIndex::move(PelixNode *from, PelixNode *node) {
     node->nextSameName->prevSameName = node;
   }
   if (from->namesEntry) {
-    slots_[slotOf(from)] = node;
+    slots_[slotOf(from)] = slotFor(node);
   }
   makeRing(from);
   from->namesEntry = false;
@@ -99,8 +154,9 @@ const PelixNode *NameIndex::find(std::string_view name) const {
   }
   const std::uint32_t hash = hashOf(name);
   for (std::size_t slot = home(hash); slots_[slot]; slot = next(slot)) {
-    const PelixNode *entry = slots_[slot];
-    if (entry->nameHash == hash && entry->name == name) {
+    const PelixNode *entry = entryIn(slots_[slot]);
+    if ((slots_[slot] & tagBits) == tagOf(hash) && entry->nameHash == hash &&
+        entry->name == name) {
       return entry;
     }
   }
@@ -108,8 +164,9 @@ const PelixNode *NameIndex::find(std::string_view name) const {
 }
 
 std::size_t NameIndex::slotOf(const PelixNode *entry) const {
+  const Slot wanted = slotFor(entry);
   std::size_t slot = home(entry->nameHash);
-  while (slots_[slot] != entry) {
+  while (slots_[slot] != wanted) {
     slot = next(slot);
   }
   return slot;
@@ -123,12 +180,12 @@ void NameIndex::erase(std::size_t slot) {
     // An entry may fill the hole unless its home lies cyclically after the
     // hole, up to the entry's own slot.
     const std::size_t distanceFromHome =
-        (later - home(slots_[later]->nameHash)) & mask_;
+        (later - home(entryIn(slots_[later])->nameHash)) & mask_;
     if (distanceFromHome >= ((later - hole) & mask_)) {
       slots_[hole] = slots_[later];
       hole = later;
     }
   }
-  slots_[hole] = nullptr;
+  slots_[hole] = 0;
   --used_;
 }

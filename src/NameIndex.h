@@ -16,17 +16,33 @@
 // ring, marked namesEntry. Every change is O(1) expected, however many
 // records share the name: nothing ever walks a ring except to list it.
 //
+// A slot holds the entry's address with three bits of its name's hash in
+// the address's low bits, which are always zero; a probe reads a node only
+// when those bits match.
+//
 // The index follows records, not nodes: when removal moves a record into
 // another node, that node takes the record's place in its ring.
+//
+// It is kept only once enabled: until then every operation below is a
+// no-op, and the ring links of the nodes mean nothing. So a script that
+// never searches by name never pays for the index.
 class NameIndex {
 public:
   NameIndex() = default;
   NameIndex(const NameIndex &) = delete;
   NameIndex &operator=(const NameIndex &) = delete;
 
+  // From now on the index is kept. The caller adds every existing record.
+  void enable();
+  bool enabled() const { return slots_ != nullptr; }
+
   // Makes room for one more name, so that the next add() cannot fail. It is
   // the only operation that allocates.
   void reserve();
+
+  // Starts loading the slot where a record with this name will be entered,
+  // so that a later add() finds it in the cache. Changes nothing.
+  void prefetch(std::string_view name) const;
 
   // Enters a node, whose name is set, into its name's ring.
   void add(PelixNode *node);
@@ -47,14 +63,22 @@ public:
   std::size_t names() const { return used_; }
 
 private:
+  using Slot = std::uintptr_t; // an entry with its tag; 0 when empty
+  // The low bits of a node's address that a slot uses for the tag.
+  static constexpr Slot tagBits = 7;
+  static_assert(alignof(PelixNode) > tagBits, "node addresses need the bits");
+
   static std::uint32_t hashOf(std::string_view name);
+  static Slot slotFor(const PelixNode *entry);
+  static Slot tagOf(std::uint32_t hash);
+  static PelixNode *entryIn(Slot slot);
   std::size_t home(std::uint32_t hash) const { return hash & mask_; }
   std::size_t next(std::size_t slot) const { return (slot + 1) & mask_; }
   // The slot that holds this ring entry.
   std::size_t slotOf(const PelixNode *entry) const;
   void erase(std::size_t slot);
 
-  std::unique_ptr<PelixNode *[]> slots_;
+  std::unique_ptr<Slot[]> slots_;
   std::size_t mask_ = 0; // the slot count minus one; no slots at first
   std::size_t used_ = 0;
 };
