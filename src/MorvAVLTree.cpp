@@ -270,26 +270,27 @@ void MorvAVLTree::searchName(const std::string &name, bool &found) {
     return;
   }
   found = true;
+
+  // Each position costs a path of at most the root's stored height (I2);
+  // past this many matches, one walk over all records costs less.
+  const std::size_t mostMatches =
+      PelixNode::recordsOf(root) / static_cast<std::size_t>(root->height);
   matches_.clear();
   const PelixNode *record = first;
   do {
-    matches_.emplace_back(0, record);
+    if (matches_.size() == mostMatches) {
+      search(root, name, found);
+      return;
+    }
+    matches_.push_back({record, root, 0});
     record = record->nextSameName;
   } while (record != first);
-
-  const std::uint64_t pathSteps =
-      std::uint64_t{matches_.size()} *
-      static_cast<std::uint64_t>(PelixNode::heightOf(root));
-  if (pathSteps > PelixNode::recordsOf(root)) {
-    search(root, name, found);
-    return;
-  }
-  for (auto &[position, match] : matches_) {
-    position = preOrderPosition(match);
-  }
-  std::sort(matches_.begin(), matches_.end());
-  for (const auto &match : matches_) {
-    answers_.line(match.second->id);
+  preOrderPositions();
+  std::sort(
+      matches_.begin(), matches_.end(),
+      [](const Match &a, const Match &b) { return a.position < b.position; });
+  for (const Match &match : matches_) {
+    answers_.line(match.record->id);
   }
 }
 
@@ -306,18 +307,31 @@ void MorvAVLTree::indexNames(Link link) {
 
 // A record's place in pre-order, found on the path from the root down to
 // it (I1): every node on the way comes before it, and so does the left
-// subtree of each node where the path turns right (I4).
-std::uint32_t MorvAVLTree::preOrderPosition(const PelixNode *record) const {
-  std::uint32_t position = 0;
-  for (const PelixNode *node = root; node != record; ++position) {
-    if (compareIds(record->id, node) < 0) {
-      node = node->leftChild;
-    } else {
-      position += PelixNode::recordsOf(node->leftChild);
-      node = node->rightChild;
+// subtree of each node where the path turns right (I4). There the node and
+// its left subtree are all of its records but those of the right child,
+// which the path reads next anyway.
+//
+// The matches' paths are walked side by side, a level at a time, so that
+// their reads from memory overlap instead of waiting for one another.
+void MorvAVLTree::preOrderPositions() {
+  for (bool walking = true; walking;) {
+    walking = false;
+    for (Match &match : matches_) {
+      const PelixNode *node = match.at;
+      if (node == match.record) {
+        continue;
+      }
+      walking = true;
+      if (compareIds(match.record->id, node) < 0) {
+        ++match.position;
+        match.at = node->leftChild;
+      } else {
+        match.position +=
+            node->records - PelixNode::recordsOf(node->rightChild);
+        match.at = node->rightChild;
+      }
     }
   }
-  return position;
 }
 
 void MorvAVLTree::search(ConstLink link, const std::string &key,

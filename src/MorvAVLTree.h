@@ -11,7 +11,6 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // The character classes of the command language. Only ASCII counts: bytes
@@ -102,7 +101,13 @@ private:
   void search(ConstLink link, const std::string &key, bool &found) const;
   void searchName(const std::string &name, bool &found);
   void indexNames(Link link);
-  std::uint32_t preOrderPosition(const PelixNode *record) const;
+  // A name search's match on its way to its pre-order position.
+  struct Match {
+    const PelixNode *record;
+    const PelixNode *at;    // where its path from the root has got to
+    std::uint32_t position; // the records passed before it so far
+  };
+  void preOrderPositions();
 
   // Whether a record was removed, so that the path can be recounted.
   bool remove(Link link, const std::string &id);
@@ -126,9 +131,9 @@ private:
 
   PelixNode *root = nullptr;
   NameIndex names_;
-  // A name search's matches with their pre-order positions; kept between
-  // searches so that its room is reused.
-  std::vector<std::pair<std::uint32_t, const PelixNode *>> matches_;
+  // A name search's matches; kept between searches so that its room is
+  // reused.
+  std::vector<Match> matches_;
   // Writing an answer is not a change of the tree, so const reports write.
   mutable AnswerWriter answers_;
 };
