@@ -6,10 +6,20 @@
 //   listing  about a thousand records kept, a tenth of the commands listings
 //   stress   COUNT ascending inserts, removals from the smallest upwards
 //            until a thousand are left, then every listing
+//   distinct COUNT inserts of distinct random IDs, every name distinct
+// Scaling scripts: COUNT inserts of distinct random IDs, with names drawn
+// from COUNT/4 distinct ones, then 100,000 commands of one kind:
+//   scale-base      none: the inserts alone, to subtract
+//   scale-id        searches by ID of stored records
+//   scale-position  removeInorder at random in-range positions; at most
+//                   COUNT/2 of them, so that half the records remain
+//   scale-name      name searches of stored names, about four matches each
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -108,9 +118,62 @@ void stress(std::uint64_t count) {
   }
 }
 
+// The i-th of a set of distinct names: letters only.
+std::string nameNumber(std::uint64_t i) {
+  std::string name = "K";
+  for (; i; i /= 26) {
+    name += static_cast<char>('a' + i % 26);
+  }
+  return name;
+}
+
+// COUNT inserts of distinct random IDs, named at random from `names`
+// distinct names, or each with a name of its own when names is 0.
+void distinctInserts(std::uint64_t count, std::uint64_t names) {
+  std::unordered_set<std::string> taken;
+  while (ids.size() < count) {
+    const std::string id = randomId();
+    if (taken.insert(id).second) {
+      const std::string name = nameNumber(names ? below(names) : ids.size());
+      ids.push_back(id);
+      emit("insert \"" + name + "\" " + id);
+    }
+  }
+}
+
+constexpr std::uint64_t scaleCommands = 100000;
+
+std::uint64_t scaleCommandsOf(const std::string &kind, std::uint64_t count) {
+  if (kind == "scale-base") {
+    return 0;
+  }
+  if (kind == "scale-position") {
+    return std::min(scaleCommands, count / 2);
+  }
+  return scaleCommands;
+}
+
+void scale(const std::string &kind, std::uint64_t count) {
+  const std::uint64_t names = std::max<std::uint64_t>(1, count / 4);
+  distinctInserts(count, names);
+  std::uint64_t size = count;
+  for (std::uint64_t i = 0; i < scaleCommandsOf(kind, count); ++i) {
+    if (kind == "scale-id") {
+      emit("search " + ids[below(ids.size())]);
+    } else if (kind == "scale-position") {
+      emit("removeInorder " + std::to_string(below(size--)));
+    } else {
+      emit("search \"" + nameNumber(below(names)) + "\"");
+    }
+  }
+}
+
 std::uint64_t commandsOf(const std::string &kind, std::uint64_t count) {
   if (kind == "stress") {
     return 2 * count - std::min<std::uint64_t>(count, 1000) + 4;
+  }
+  if (kind.rfind("scale-", 0) == 0) {
+    return count + scaleCommandsOf(kind, count);
   }
   return count;
 }
@@ -120,7 +183,8 @@ std::uint64_t commandsOf(const std::string &kind, std::uint64_t count) {
 int main(int argc, char **argv) {
   if (argc < 3) {
     std::fprintf(stderr,
-                 "usage: %s mixed|insert|search|listing|stress COUNT [SEED]\n",
+                 "usage: %s mixed|insert|search|listing|stress|distinct|"
+                 "scale-base|scale-id|scale-position|scale-name COUNT [SEED]\n",
                  argv[0]);
     return 2;
   }
@@ -141,6 +205,11 @@ int main(int argc, char **argv) {
     listing(count);
   } else if (kind == "stress") {
     stress(count);
+  } else if (kind == "distinct") {
+    distinctInserts(count, 0);
+  } else if (kind == "scale-base" || kind == "scale-id" ||
+             kind == "scale-position" || kind == "scale-name") {
+    scale(kind, count);
   } else {
     std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
     return 2;

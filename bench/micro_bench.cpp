@@ -143,13 +143,91 @@ template <bool Tree, bool First> void removeAll(benchmark::State &state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
 
-// Whole-structure work: a name search and an in-order listing; time per
-// record visited.
+// Removes the record at a random position, as removeInorder does; the
+// structure is rebuilt, untimed, once half its records are gone. Time per
+// removal. std::map reaches a position only by stepping to it.
+template <bool Tree> void removeAtPosition(benchmark::State &state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  const auto ids = randomIds(n);
+  std::unique_ptr<MorvAVLTree> tree;
+  Map map;
+  std::size_t size = 0;
+  std::mt19937_64 rng(4);
+  for (auto _ : state) {
+    if (size <= n / 2) {
+      state.PauseTiming();
+      tree = Tree ? treeOf(ids) : nullptr;
+      map = Tree ? Map() : mapOf(ids);
+      size = n;
+      state.ResumeTiming();
+    }
+    const auto position = static_cast<std::uint32_t>(rng() % size--);
+    if constexpr (Tree) {
+      tree->removeInOrder(position);
+    } else {
+      map.erase(std::next(map.begin(), static_cast<long>(position)));
+      mapAnswers.line("successful");
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+// A name that about four records share, out of n/4 names.
+std::string sharedName(std::size_t i, std::size_t n) {
+  std::string name = "K";
+  for (std::size_t k = i % std::max<std::size_t>(1, n / 4); k; k /= 26) {
+    name += static_cast<char>('a' + k % 26);
+  }
+  return name;
+}
+
+// Searches a random stored name that about four records share; time per
+// search. std::map has to look at every record.
+template <bool Tree> void searchNameFew(benchmark::State &state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  const auto ids = randomIds(n);
+  MorvAVLTree tree(sink);
+  Map map;
+  for (std::size_t i = 0; i < n; ++i) {
+    if constexpr (Tree) {
+      tree.insert(sharedName(i, n), ids[i]);
+    } else {
+      map.emplace(ids[i], sharedName(i, n));
+    }
+  }
+  // The first name search builds the tree's index of names: setup too.
+  tree.search(sharedName(0, n));
+  std::mt19937_64 rng(5);
+  for (auto _ : state) {
+    const std::string name = sharedName(rng() % n, n);
+    if constexpr (Tree) {
+      tree.search(name);
+    } else {
+      bool found = false;
+      for (const auto &record : map) {
+        if (record.second == name) {
+          mapAnswers.line(record.first);
+          found = true;
+        }
+      }
+      if (!found) {
+        mapAnswers.line("unsuccessful");
+      }
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+
+// Whole-structure work: a name search that a quarter of the records match,
+// and an in-order listing; time per record in the structure.
 template <bool Tree, bool Listing> void visitAll(benchmark::State &state) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const auto ids = randomIds(n);
   const auto tree = Tree ? treeOf(ids) : nullptr;
   const Map map = Tree ? Map() : mapOf(ids);
+  if (Tree && !Listing) {
+    tree->search("Cal"); // builds the index of names: setup
+  }
   for (auto _ : state) {
     if constexpr (Tree) {
       Listing ? tree->printInOrder() : tree->search("Cal");
@@ -195,6 +273,22 @@ BENCHMARK(removeAll<true, false>)->Name("remove_id/tree")->SIZES;
 BENCHMARK(removeAll<false, false>)->Name("remove_id/map")->SIZES;
 BENCHMARK(removeAll<true, true>)->Name("remove_position0/tree")->SIZES;
 BENCHMARK(removeAll<false, true>)->Name("remove_position0/map")->SIZES;
+BENCHMARK(removeAtPosition<true>)
+    ->Name("remove_position/tree")
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000);
+BENCHMARK(removeAtPosition<false>)
+    ->Name("remove_position/map")
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000);
+BENCHMARK(searchNameFew<true>)
+    ->Name("search_name_few/tree")
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000);
+BENCHMARK(searchNameFew<false>)
+    ->Name("search_name_few/map")
+    ->RangeMultiplier(10)
+    ->Range(1000, 1000000);
 BENCHMARK(visitAll<true, false>)->Name("search_name/tree")->SIZES;
 BENCHMARK(visitAll<false, false>)->Name("search_name/map")->SIZES;
 BENCHMARK(visitAll<true, true>)->Name("list_inorder/tree")->SIZES;

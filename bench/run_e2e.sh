@@ -6,17 +6,62 @@
 # operations. Prints median wall times, ratios and peak memory.
 # Usage: bench/run_e2e.sh [KIND] [COUNT] [RUNS]   (build first with
 #   cmake -S . -B build && cmake --build build -j2)
+#
+# bench/run_e2e.sh scaling [RUNS] [N...] instead times, alternating, the
+# scaling scripts of gen_script (N inserts, then 100,000 commands of one kind)
+# for each N (default 10000 100000 1000000) and prints the time per command
+# of each kind: the script's median minus the median of its inserts alone.
+#
+# MORVAVL=path/to/morvavl times another build of the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:-mixed}
-count=${2:-1000000}
-runs=${3:-7}
 bin=build/bench
+program=${MORVAVL:-build/morvavl}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+if [ "$kind" = scaling ]; then
+  runs=${2:-5}
+  sizes=("${@:3}")
+  [ ${#sizes[@]} -gt 0 ] || sizes=(10000 100000 1000000)
+  kinds=(base id position name)
+  echo "scaling: $runs alternating runs, output to /dev/null; per command:" \
+    "(median - median of base) / commands"
+  printf '%9s %-9s %9s %9s %12s\n' N kind commands "median s" "us/command"
+  for n in "${sizes[@]}"; do
+    declare -A times=()
+    for k in "${kinds[@]}"; do
+      "$bin/gen_script" "scale-$k" "$n" >"$work/$k"
+    done
+    for ((i = 0; i < runs; i++)); do
+      for k in "${kinds[@]}"; do
+        start=$EPOCHREALTIME
+        "$program" <"$work/$k" >/dev/null
+        times[$k]+="$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN {print b - a}') "
+      done
+    done
+    base=$(median "${times[base]}")
+    for k in "${kinds[@]}"; do
+      commands=$(($(head -n 1 "$work/$k") - n))
+      m=$(median "${times[$k]}")
+      awk -v n="$n" -v k="$k" -v c="$commands" -v m="$m" -v b="$base" 'BEGIN {
+        printf "%9d %-9s %9d %9.3f %12s\n", n, k, c, m,
+          c ? sprintf("%.3f", (m - b) * 1e6 / c) : "-"
+      }'
+    done
+    unset times
+  done
+  exit 0
+fi
+
+count=${2:-1000000}
+runs=${3:-7}
+
 "$bin/gen_script" "$kind" "$count" >"$work/script"
-build/morvavl <"$work/script" >"$work/answers"
+"$program" <"$work/script" >"$work/answers"
 
 # One timed run: prints "seconds peak-KiB".
 measure() {
@@ -28,7 +73,7 @@ declare -A times mem
 for ((i = 0; i < runs; i++)); do
   for prog in morvavl floor map; do
     case $prog in
-    morvavl) read -r t m < <(measure build/morvavl) ;;
+    morvavl) read -r t m < <(measure "$program") ;;
     floor) read -r t m < <(measure "$bin/floor" "$work/answers") ;;
     map) read -r t m < <(measure "$bin/map_baseline") ;;
     esac
@@ -38,7 +83,6 @@ for ((i = 0; i < runs; i++)); do
 done
 tree_line=$("$bin/tree_only" <"$work/script")
 
-median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 m_morvavl=$(median "${times[morvavl]}")
 m_floor=$(median "${times[floor]}")
 m_map=$(median "${times[map]}")
