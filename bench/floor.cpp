@@ -1,31 +1,60 @@
 // The floor of any faithful program: reads the whole script from standard
 // input and writes the given answer lines, one write call per line, without
-// computing anything. Usage: floor ANSWERS < SCRIPT
+// computing anything. The answers are streamed from their file, so that the
+// floor's time does not depend on holding a large answer file in memory.
+// Usage: floor ANSWERS < SCRIPT
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <unistd.h>
+
+namespace {
+
+bool writeAll(const char *text, std::size_t size) {
+  while (size > 0) {
+    const ssize_t wrote = write(1, text, size);
+    if (wrote < 0) {
+      return false;
+    }
+    text += wrote;
+    size -= static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s ANSWERS < SCRIPT\n", argv[0]);
     return 2;
   }
-  std::ifstream file(argv[1], std::ios::binary | std::ios::ate);
-  std::string answers(static_cast<std::size_t>(file.tellg()), '\0');
-  file.seekg(0);
-  file.read(answers.data(), static_cast<std::streamsize>(answers.size()));
+  std::ifstream answers(argv[1], std::ios::binary);
   char buffer[1 << 16];
   while (read(0, buffer, sizeof buffer) > 0) {
   }
-  std::size_t start = 0;
-  while (start < answers.size()) {
-    std::size_t end = answers.find('\n', start);
-    end = end == std::string::npos ? answers.size() : end + 1;
-    if (write(1, answers.data() + start, end - start) < 0) {
-      return 1;
+  // A line longer than the block is carried over until its line feed.
+  std::string line;
+  while (answers.read(buffer, sizeof buffer) || answers.gcount() > 0) {
+    const char *from = buffer;
+    const char *end = buffer + answers.gcount();
+    while (const auto *feed = static_cast<const char *>(
+               std::memchr(from, '\n', static_cast<std::size_t>(end - from)))) {
+      if (line.empty()) {
+        if (!writeAll(from, static_cast<std::size_t>(feed - from) + 1)) {
+          return 1;
+        }
+      } else {
+        line.append(from, feed + 1);
+        if (!writeAll(line.data(), line.size())) {
+          return 1;
+        }
+        line.clear();
+      }
+      from = feed + 1;
     }
-    start = end;
+    line.append(from, end);
   }
-  return 0;
+  return writeAll(line.data(), line.size()) ? 0 : 1;
 }

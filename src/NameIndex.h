@@ -36,8 +36,8 @@ public:
   void enable();
   bool enabled() const { return slots_ != nullptr; }
 
-  // Makes room for one more name, so that the next add() cannot fail. It is
-  // the only operation that allocates.
+  // Makes room for one more name, so that the next add() cannot fail. Only
+  // this and enable() allocate.
   void reserve();
 
   // Starts loading the slot where a record with this name will be entered,
