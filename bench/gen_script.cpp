@@ -1,6 +1,8 @@
 // Writes a deterministic command script: gen_script KIND COUNT [SEED]
 //   mixed    60% insert, 20% search by ID, 10% remove by ID,
 //            10% removeInorder of a small position
+//   mixed-names  50% insert with repeating names, 10% search by ID, 10%
+//            remove by ID, 10% removeInorder anywhere, 20% name search
 //   insert   inserts only
 //   search   a tenth inserts, then searches by ID (mostly hits)
 //   listing  about a thousand records kept, a tenth of the commands listings
@@ -81,6 +83,38 @@ void mixed(std::uint64_t count) {
   }
 }
 
+// The i-th of a set of distinct names: letters only.
+std::string nameNumber(std::uint64_t i) {
+  std::string name = "K";
+  for (; i; i /= 26) {
+    name += static_cast<char>('a' + i % 26);
+  }
+  return name;
+}
+
+// Names repeat (COUNT/8 of them) and a tenth of the commands search by
+// name, so the index of names is kept through every kind of change.
+void mixedNames(std::uint64_t count) {
+  const std::uint64_t names = std::max<std::uint64_t>(1, count / 8);
+  std::uint64_t size = 0; // inserts so far: some positions fall past the end
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::uint64_t roll = below(10);
+    if (roll < 5) {
+      ids.push_back(randomId());
+      emit("insert \"" + nameNumber(below(names)) + "\" " + ids.back());
+      ++size;
+    } else if (roll < 6) {
+      emit("search " + knownOrRandomId());
+    } else if (roll < 7) {
+      emit("remove " + knownOrRandomId());
+    } else if (roll < 8) {
+      emit("removeInorder " + std::to_string(below(size + 1)));
+    } else {
+      emit("search \"" + nameNumber(below(names)) + "\"");
+    }
+  }
+}
+
 void search(std::uint64_t count) {
   for (std::uint64_t i = 0; i < count; ++i) {
     if (i < count / 10) {
@@ -116,15 +150,6 @@ void stress(std::uint64_t count) {
        {"printInorder", "printPreorder", "printPostorder", "printLevelCount"}) {
     emit(print);
   }
-}
-
-// The i-th of a set of distinct names: letters only.
-std::string nameNumber(std::uint64_t i) {
-  std::string name = "K";
-  for (; i; i /= 26) {
-    name += static_cast<char>('a' + i % 26);
-  }
-  return name;
 }
 
 // COUNT inserts of distinct random IDs, named at random from `names`
@@ -182,10 +207,11 @@ std::uint64_t commandsOf(const std::string &kind, std::uint64_t count) {
 
 int main(int argc, char **argv) {
   if (argc < 3) {
-    std::fprintf(stderr,
-                 "usage: %s mixed|insert|search|listing|stress|distinct|"
-                 "scale-base|scale-id|scale-position|scale-name COUNT [SEED]\n",
-                 argv[0]);
+    std::fprintf(
+        stderr,
+        "usage: %s mixed|mixed-names|insert|search|listing|stress|distinct|"
+        "scale-base|scale-id|scale-position|scale-name COUNT [SEED]\n",
+        argv[0]);
     return 2;
   }
   const std::string kind = argv[1];
@@ -195,6 +221,8 @@ int main(int argc, char **argv) {
   emit(std::to_string(commandsOf(kind, count)));
   if (kind == "mixed") {
     mixed(count);
+  } else if (kind == "mixed-names") {
+    mixedNames(count);
   } else if (kind == "insert") {
     for (std::uint64_t i = 0; i < count; ++i) {
       insertRandom();
