@@ -30,16 +30,20 @@ std::uint32_t NameIndex::hashOf(std::string_view name) {
 
 // The tag comes from the hash's high bits: the low ones pick the home slot,
 // so neighbouring entries share them more often.
-NameIndex::Slot NameIndex::tagOf(std::uint32_t hash) {
+std::uintptr_t NameIndex::tagOf(std::uint32_t hash) {
   return (hash >> 28) & tagBits;
 }
 
-NameIndex::Slot NameIndex::slotFor(const PelixNode *entry) {
-  return reinterpret_cast<Slot>(entry) | tagOf(entry->nameHash);
+NameIndex::Slot NameIndex::slotFor(PelixNode *entry) {
+  return reinterpret_cast<char *>(entry) + tagOf(entry->nameHash);
+}
+
+std::uintptr_t NameIndex::tagIn(Slot slot) {
+  return reinterpret_cast<std::uintptr_t>(slot) & tagBits;
 }
 
 PelixNode *NameIndex::entryIn(Slot slot) {
-  return reinterpret_cast<PelixNode *>(slot & ~tagBits);
+  return reinterpret_cast<PelixNode *>(slot - tagIn(slot));
 }
 
 void NameIndex::enable() {
@@ -91,7 +95,7 @@ void NameIndex::add(PelixNode *node) {
   std::size_t slot = home(hash);
   for (; slots_[slot]; slot = next(slot)) {
     PelixNode *entry = entryIn(slots_[slot]);
-    if ((slots_[slot] & tagBits) == tagOf(hash) && entry->nameHash == hash &&
+    if (tagIn(slots_[slot]) == tagOf(hash) && entry->nameHash == hash &&
         entry->name == node->name) {
       // Join the ring right after its entry.
       node->prevSameName = entry;
@@ -155,7 +159,7 @@ const PelixNode *NameIndex::find(std::string_view name) const {
   const std::uint32_t hash = hashOf(name);
   for (std::size_t slot = home(hash); slots_[slot]; slot = next(slot)) {
     const PelixNode *entry = entryIn(slots_[slot]);
-    if ((slots_[slot] & tagBits) == tagOf(hash) && entry->nameHash == hash &&
+    if (tagIn(slots_[slot]) == tagOf(hash) && entry->nameHash == hash &&
         entry->name == name) {
       return entry;
     }
@@ -163,7 +167,7 @@ const PelixNode *NameIndex::find(std::string_view name) const {
   return nullptr;
 }
 
-std::size_t NameIndex::slotOf(const PelixNode *entry) const {
+std::size_t NameIndex::slotOf(PelixNode *entry) const {
   const Slot wanted = slotFor(entry);
   std::size_t slot = home(entry->nameHash);
   while (slots_[slot] != wanted) {
@@ -186,6 +190,6 @@ void NameIndex::erase(std::size_t slot) {
       hole = later;
     }
   }
-  slots_[hole] = 0;
+  slots_[hole] = nullptr;
   --used_;
 }

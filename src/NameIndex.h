@@ -63,19 +63,22 @@ public:
   std::size_t names() const { return used_; }
 
 private:
-  using Slot = std::uintptr_t; // an entry with its tag; 0 when empty
-  // The low bits of a node's address that a slot uses for the tag.
-  static constexpr Slot tagBits = 7;
+  // An entry's address plus its tag, which points into the entry itself;
+  // null when the slot is empty.
+  using Slot = char *;
+  // The low bits of a node's address, always zero, that carry the tag.
+  static constexpr std::uintptr_t tagBits = 7;
   static_assert(alignof(PelixNode) > tagBits, "node addresses need the bits");
 
   static std::uint32_t hashOf(std::string_view name);
-  static Slot slotFor(const PelixNode *entry);
-  static Slot tagOf(std::uint32_t hash);
+  static Slot slotFor(PelixNode *entry);
+  static std::uintptr_t tagOf(std::uint32_t hash);
+  static std::uintptr_t tagIn(Slot slot);
   static PelixNode *entryIn(Slot slot);
   std::size_t home(std::uint32_t hash) const { return hash & mask_; }
   std::size_t next(std::size_t slot) const { return (slot + 1) & mask_; }
   // The slot that holds this ring entry.
-  std::size_t slotOf(const PelixNode *entry) const;
+  std::size_t slotOf(PelixNode *entry) const;
   void erase(std::size_t slot);
 
   std::unique_ptr<Slot[]> slots_;
