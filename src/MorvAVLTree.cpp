@@ -246,7 +246,7 @@ void MorvAVLTree::search(std::string key) {
       isAsciiLetter(static_cast<unsigned char>(key.front()))) {
     searchName(key, found);
   } else if (root) {
-    search(root, key, found);
+    search(root, key, found); // an ID, or a key that matches nothing
   }
   if (!found) {
     answers_.line(unsuccessful);

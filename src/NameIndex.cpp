@@ -42,6 +42,7 @@ std::uintptr_t NameIndex::tagIn(Slot slot) {
   return reinterpret_cast<std::uintptr_t>(slot) & tagBits;
 }
 
+// Null for an empty slot.
 PelixNode *NameIndex::entryIn(Slot slot) {
   return reinterpret_cast<PelixNode *>(slot - tagIn(slot));
 }
@@ -92,18 +93,14 @@ void NameIndex::add(PelixNode *node) {
   const std::uint32_t hash = hashOf(node->name);
   node->nameHash = hash;
   node->namesEntry = false;
-  std::size_t slot = home(hash);
-  for (; slots_[slot]; slot = next(slot)) {
-    PelixNode *entry = entryIn(slots_[slot]);
-    if (tagIn(slots_[slot]) == tagOf(hash) && entry->nameHash == hash &&
-        entry->name == node->name) {
-      // Join the ring right after its entry.
-      node->prevSameName = entry;
-      node->nextSameName = entry->nextSameName;
-      entry->nextSameName->prevSameName = node;
-      entry->nextSameName = node;
-      return;
-    }
+  const std::size_t slot = probe(node->name, hash);
+  if (PelixNode *entry = entryIn(slots_[slot])) {
+    // Join the ring right after its entry.
+    node->prevSameName = entry;
+    node->nextSameName = entry->nextSameName;
+    entry->nextSameName->prevSameName = node;
+    entry->nextSameName = node;
+    return;
   }
   // A new name: reserve() left room for it.
   makeRing(node);
@@ -156,15 +153,19 @@ const PelixNode *NameIndex::find(std::string_view name) const {
   if (!slots_) {
     return nullptr;
   }
-  const std::uint32_t hash = hashOf(name);
-  for (std::size_t slot = home(hash); slots_[slot]; slot = next(slot)) {
+  return entryIn(slots_[probe(name, hashOf(name))]);
+}
+
+std::size_t NameIndex::probe(std::string_view name, std::uint32_t hash) const {
+  std::size_t slot = home(hash);
+  for (; slots_[slot]; slot = next(slot)) {
     const PelixNode *entry = entryIn(slots_[slot]);
     if (tagIn(slots_[slot]) == tagOf(hash) && entry->nameHash == hash &&
         entry->name == name) {
-      return entry;
+      return slot;
     }
   }
-  return nullptr;
+  return slot;
 }
 
 std::size_t NameIndex::slotOf(PelixNode *entry) const {

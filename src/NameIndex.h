@@ -77,6 +77,9 @@ private:
   static PelixNode *entryIn(Slot slot);
   std::size_t home(std::uint32_t hash) const { return hash & mask_; }
   std::size_t next(std::size_t slot) const { return (slot + 1) & mask_; }
+  // The slot of the entry with this name, or the empty slot where it
+  // belongs.
+  std::size_t probe(std::string_view name, std::uint32_t hash) const;
   // The slot that holds this ring entry.
   std::size_t slotOf(PelixNode *entry) const;
   void erase(std::size_t slot);
