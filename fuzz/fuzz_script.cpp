@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the program's own path from the count line to the
 // last command, then checks the tree's invariants, checks a name search for
 // every stored name against a full walk, and destroys the tree.
+#include "LineReader.h"
 #include "TreeChecker.h"
 #include "main.h"
 
@@ -60,9 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   MorvAVLTree tree(out);
   // Commands past the input's end are only answered; a smaller cap keeps
   // each run fast without skipping any line the input holds.
-  const std::uint32_t count =
-      std::min<std::uint32_t>(readCommandCount(in), 1u << 16);
-  runCommands(in, tree, count);
+  ScriptReader script(in);
+  const std::uint32_t count = std::min<std::uint32_t>(script.count(), 1u << 16);
+  runCommands(script, tree, count);
 
   // Every command gets at least one answer line.
   if (counter.lines < count) {

@@ -32,17 +32,6 @@ namespace {
 constexpr std::string_view successful = "successful";
 constexpr std::string_view unsuccessful = "unsuccessful";
 
-// IDs order as strings: byte by byte, then by length. Their keys order the
-// same way wherever they differ, and in the tree they differ for all but
-// the same ID.
-inline int compareIds(const std::string &id, const PelixNode *node) {
-  const std::uint64_t key = PelixNode::keyOf(id);
-  if (key != node->idKey) {
-    return key < node->idKey ? -1 : 1;
-  }
-  return id.compare(node->id);
-}
-
 } // namespace
 
 AnswerWriter::AnswerWriter(std::ostream &out)
@@ -89,7 +78,8 @@ void AnswerWriter::repeatLine(std::string_view text, std::uint64_t times) {
   pending_.clear();
 }
 
-MorvAVLTree::MorvAVLTree(std::ostream &out) : answers_(out) {}
+MorvAVLTree::MorvAVLTree(std::ostream &out, TreeEvents *events)
+    : answers_(out), events_(events) {}
 
 MorvAVLTree::~MorvAVLTree() {
   if (root) {
@@ -110,6 +100,15 @@ void MorvAVLTree::deletePostOrder(Link link) {
 
 // ---------------------------------------------------------------- insertion
 
+// A node that leans by more than one level is rotated; most do not.
+MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
+  const std::int32_t balanceFactor = link->balanceFactor;
+  if (balanceFactor >= -1 && balanceFactor <= 1) {
+    return link;
+  }
+  return rotateLeaning(link);
+}
+
 // The helpers update the link they are given in place, root included.
 void MorvAVLTree::insert(std::string name, std::string id) {
   // The index slot for the name loads while the search descends.
@@ -127,14 +126,20 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
     link = new PelixNode(name, id);
     names_.add(link);
     answers_.line(successful);
+    if (events_) {
+      events_->linked(*link);
+    }
     return link;
   }
 
   // Search: descend by ID.
   PelixNode *node = link;
-  const int order = compareIds(id, node);
+  const int order = compareIds(id, *node);
   if (order == 0) {
     answers_.line(unsuccessful);
+    if (events_) {
+      events_->refused(*node);
+    }
     return link;
   }
   insert(order < 0 ? node->leftChild : node->rightChild, name, id);
@@ -143,7 +148,7 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
   // path, also after a refused duplicate, and so refreshes stale heights
   // there (I3).
   node->recount();
-  node->balance();
+  recompute(node);
   return checkForRotations(link);
 }
 
@@ -151,21 +156,27 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
 // child on the heavy side. The child's own factor may be stale (I3) and claim
 // an inner grandchild that is gone; the double rotation would follow that
 // missing link, so the single rotation is done instead.
-MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
+MorvAVLTree::Link MorvAVLTree::rotateLeaning(Link link) {
+  using Rotation = TreeEvents::Rotation;
   const PelixNode *node = link;
   if (node->balanceFactor > 1) {
     const PelixNode *child = node->leftChild;
     if (child->balanceFactor > 0 || !child->rightChild) {
-      return right(link);
+      return rotated(Rotation::right, node, right(link));
     }
-    return leftRight(link);
+    return rotated(Rotation::leftRight, node, leftRight(link));
   }
-  if (node->balanceFactor < -1) {
-    const PelixNode *child = node->rightChild;
-    if (child->balanceFactor < 0 || !child->leftChild) {
-      return left(link);
-    }
-    return rightLeft(link);
+  const PelixNode *child = node->rightChild;
+  if (child->balanceFactor < 0 || !child->leftChild) {
+    return rotated(Rotation::left, node, left(link));
+  }
+  return rotated(Rotation::rightLeft, node, rightLeft(link));
+}
+
+MorvAVLTree::Link MorvAVLTree::rotated(TreeEvents::Rotation kind,
+                                       const PelixNode *at, Link link) {
+  if (events_) {
+    events_->rotated(kind, *at, *link);
   }
   return link;
 }
@@ -188,8 +199,8 @@ MorvAVLTree::Link MorvAVLTree::left(Link link) {
   p->leftChild = a;
   p->records = a->records;
   a->recount();
-  a->balance();
-  p->balance();
+  recompute(a);
+  recompute(p);
   link = p;
   return link;
 }
@@ -208,8 +219,8 @@ MorvAVLTree::Link MorvAVLTree::right(Link link) {
   p->rightChild = a;
   p->records = a->records;
   a->recount();
-  a->balance();
-  p->balance();
+  recompute(a);
+  recompute(p);
   link = p;
   return link;
 }
@@ -322,7 +333,7 @@ void MorvAVLTree::preOrderPositions() {
         continue;
       }
       walking = true;
-      if (compareIds(match.record->id, node) < 0) {
+      if (compareIds(match.record->id, *node) < 0) {
         ++match.position;
         match.at = node->leftChild;
       } else {
@@ -344,7 +355,7 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
 
   // An ID: descend towards it (I1).
   if (isAsciiDigit(first)) {
-    const int order = compareIds(key, node);
+    const int order = compareIds(key, *node);
     if (order == 0) {
       answers_.line(node->name);
       found = true;
@@ -389,7 +400,7 @@ bool MorvAVLTree::remove(Link link, const std::string &id) {
   // Each node of the path loses the removed record from its count on the
   // way back (I4), and nothing more: no height changes and no rotation above
   // the removal (I3).
-  const int order = compareIds(id, link);
+  const int order = compareIds(id, *link);
   if (order != 0) {
     const bool removed =
         remove(order < 0 ? link->leftChild : link->rightChild, id);
@@ -401,12 +412,15 @@ bool MorvAVLTree::remove(Link link, const std::string &id) {
 
   // The answer is known before anything changes.
   answers_.line(successful);
+  if (events_) {
+    events_->removing(*link);
+  }
 
   // Unlink: the record leaves the index (I5). A node with children takes
   // over another record and stays; only a childless node leaves its link.
   names_.remove(link);
   if (!inOrderSuc(link)) {
-    delete link;
+    release(link);
     link = nullptr;
   }
   return true;
@@ -428,9 +442,9 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
     takeOver(node, child);
     node->leftChild = child->leftChild;
     node->rightChild = child->rightChild;
-    delete child;
+    release(child);
     node->recount();
-    node->balance();
+    recompute(node);
     return node;
   }
 
@@ -441,9 +455,9 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
   if (!larger->leftChild) {
     takeOver(node, larger);
     node->rightChild = larger->rightChild;
-    delete larger;
+    release(larger);
     node->recount();
-    node->balance();
+    recompute(node);
     return node;
   }
   PelixNode *parent = larger;
@@ -456,16 +470,27 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
   }
   takeOver(node, successor);
   parent->leftChild = successor->rightChild;
-  parent->balance();
-  delete successor;
+  recompute(parent);
+  release(successor);
   node->recount();
-  node->balance();
+  recompute(node);
   return node;
+}
+
+// Frees a node that removal has unlinked.
+void MorvAVLTree::release(PelixNode *node) {
+  if (events_) {
+    events_->freeing(*node);
+  }
+  delete node;
 }
 
 // Moves another node's record into this one, with the record's place in
 // the name index (I5); the other node is freed next.
 void MorvAVLTree::takeOver(PelixNode *node, PelixNode *from) {
+  if (events_) {
+    events_->moving(*from, *node);
+  }
   node->id = std::move(from->id);
   node->idKey = from->idKey;
   node->name = std::move(from->name);

@@ -5,6 +5,7 @@
 
 #include "NameIndex.h"
 #include "PelixNode.h"
+#include "TreeEvents.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,7 +48,9 @@ private:
 
 class MorvAVLTree {
 public:
-  explicit MorvAVLTree(std::ostream &out);
+  // Answers go to out. An observer, if given, is told each step the
+  // operations take (TreeEvents.h); it must outlive the tree.
+  explicit MorvAVLTree(std::ostream &out, TreeEvents *events = nullptr);
   // Frees every node, children first.
   ~MorvAVLTree();
   MorvAVLTree(const MorvAVLTree &) = delete;
@@ -93,6 +96,17 @@ private:
 
   Link insert(Link link, const std::string &name, const std::string &id);
   Link checkForRotations(Link link);
+  Link rotateLeaning(Link link);
+  Link rotated(TreeEvents::Rotation kind, const PelixNode *at, Link link);
+  // balance(), with the values it replaces told to an observer.
+  void recompute(PelixNode *node) {
+    const std::int32_t height = node->height;
+    const std::int32_t balanceFactor = node->balanceFactor;
+    node->balance();
+    if (events_) {
+      events_->recomputed(*node, height, balanceFactor);
+    }
+  }
   Link left(Link link);
   Link right(Link link);
   Link leftRight(Link link);
@@ -113,6 +127,7 @@ private:
   bool remove(Link link, const std::string &id);
   PelixNode *inOrderSuc(Link link);
   void takeOver(PelixNode *node, PelixNode *from);
+  void release(PelixNode *node);
   void inOrder(ConstLink link, std::uint32_t &counter,
                std::string &target) const;
 
@@ -126,7 +141,9 @@ private:
 
   void deletePostOrder(Link link);
 
-  // Lets the tests' invariant checker read the nodes.
+  // The tools read the nodes through the view, the tests' invariant
+  // checker through the inspector.
+  friend class TreeView;
   friend class TreeInspector;
 
   PelixNode *root = nullptr;
@@ -136,6 +153,7 @@ private:
   std::vector<Match> matches_;
   // Writing an answer is not a change of the tree, so const reports write.
   mutable AnswerWriter answers_;
+  TreeEvents *events_;
 };
 
 #endif

@@ -93,4 +93,16 @@ private:
   }
 };
 
+// Orders an ID against a node's: negative, zero or positive as the ID comes
+// before the node's, equals it or follows it. IDs order as strings, byte by
+// byte, then by length. Their keys order the same way wherever they differ,
+// and in the tree they differ for all but the same ID.
+inline int compareIds(std::string_view id, const PelixNode &node) {
+  const std::uint64_t key = PelixNode::keyOf(id);
+  if (key != node.idKey) {
+    return key < node.idKey ? -1 : 1;
+  }
+  return id.compare(node.id);
+}
+
 #endif

@@ -1,5 +1,6 @@
 #include "main.h"
 
+#include "LineReader.h"
 #include "MorvAVLTree.h"
 
 #include <cerrno>
@@ -9,9 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
-#include <istream>
 #include <limits>
-#include <memory>
 #include <streambuf>
 #include <string>
 
@@ -27,26 +26,110 @@
 namespace {
 
 constexpr std::string_view unsuccessful = "unsuccessful";
-constexpr unsigned char byteOrderMark[] = {0xEF, 0xBB, 0xBF};
+
+using Kind = Command::Kind;
+
+// The command table, in the order the words are tried.
+struct CommandWord {
+  std::string_view word;
+  Kind kind;
+};
+constexpr CommandWord commandWords[] = {
+    {"insert", Kind::insert},
+    {"remove", Kind::remove},
+    {"search", Kind::searchId},
+    {"printInorder", Kind::printInOrder},
+    {"printPreorder", Kind::printPreOrder},
+    {"printPostorder", Kind::printPostOrder},
+    {"printLevelCount", Kind::printLevelCount},
+    {"removeInorder", Kind::removeInOrder},
+};
 
 // White space as the "C" locale's isspace() defines it.
 bool isCSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool isId(std::string_view text) {
-  if (text.size() != 8) {
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
     return false;
   }
-  for (const char c : text) {
-    if (!isAsciiDigit(static_cast<unsigned char>(c))) {
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) {
+      return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (lower(a[i]) != lower(b[i])) {
       return false;
     }
   }
   return true;
 }
 
-bool isName(std::string_view text) {
-  for (const char c : text) {
-    if (c != ' ' && !isAsciiLetter(static_cast<unsigned char>(c))) {
+// Refusals change only these fields: the command stays as far as it was
+// read.
+void refuse(Command &command, Rule rule, std::string_view offending) {
+  command.kind = Kind::refused;
+  command.rule = rule;
+  command.offending = offending;
+}
+
+// A word that is in no row of the table: says which rule that breaks.
+void refuseWord(Command &command, std::string_view line) {
+  if (line.empty()) {
+    refuse(command, Rule::emptyLine, line);
+    return;
+  }
+  if (command.word.empty()) {
+    refuse(command, Rule::leadingSpace, line);
+    return;
+  }
+  for (const CommandWord &entry : commandWords) {
+    if (sameIgnoringCase(command.word, entry.word)) {
+      command.meant = entry.word;
+      refuse(command, Rule::wordCase, command.word);
+      return;
+    }
+    if (entry.word[0] == 'p' &&
+        command.word.substr(0, entry.word.size()) == entry.word) {
+      command.meant = entry.word;
+      refuse(command, Rule::printNotAlone,
+             command.word.substr(entry.word.size()));
+      return;
+    }
+  }
+  refuse(command, Rule::unknownWord, command.word);
+}
+
+// The first byte of a name that is neither an ASCII letter nor a space.
+inline std::size_t firstNonNameByte(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c != ' ' && !isAsciiLetter(c)) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+// The name must hold letters and spaces only.
+inline bool checkName(Command &command) {
+  const std::string_view name = command.name;
+  const std::size_t bad = firstNonNameByte(name);
+  if (bad == std::string_view::npos) {
+    return true;
+  }
+  refuse(command, Rule::nameCharacter, name.substr(bad, 1));
+  return false;
+}
+
+// An ID is exactly 8 ASCII digits; nothing is trimmed.
+inline bool checkId(Command &command) {
+  const std::string_view id = command.id;
+  if (id.size() != 8) {
+    refuse(command, Rule::idLength, id);
+    return false;
+  }
+  for (std::size_t i = 0; i < 8; ++i) {
+    if (!isAsciiDigit(static_cast<unsigned char>(id[i]))) {
+      refuse(command, Rule::idCharacter, id.substr(i, 1));
       return false;
     }
   }
@@ -56,19 +139,23 @@ bool isName(std::string_view text) {
 // The name must open with a double quote right where the reader stands and
 // runs to the closing quote, or to the end of the line if there is none.
 // What follows the closing quote is left to the caller.
-bool readQuotedName(LineStream &line, std::string_view &scratch,
-                    std::string_view &name) {
-  line.readUpTo('"', scratch);
-  if (!scratch.empty()) {
+bool readQuotedName(LineStream &line, Command &command) {
+  std::string_view before;
+  if (!line.readUpTo('"', before)) {
+    refuse(command, Rule::missingArguments, command.word);
     return false;
   }
-  line.readUpTo('"', name);
+  if (!before.empty()) {
+    refuse(command, Rule::quoteNotFirst, before);
+    return false;
+  }
+  line.readUpTo('"', command.name);
   return true;
 }
 
 // Converts like std::stoi: white space, an optional sign, then decimal digits
 // up to the first other byte; fails without a digit or outside int's range.
-bool parsePosition(std::string_view text, std::int32_t &value) {
+bool parsePosition(std::string_view text, Command &command) {
   std::size_t i = 0;
   while (i < text.size() && isCSpace(static_cast<unsigned char>(text[i]))) {
     ++i;
@@ -86,157 +173,68 @@ bool parsePosition(std::string_view text, std::int32_t &value) {
        ++i) {
     magnitude = magnitude * 10 + (text[i] - '0');
     if (magnitude > limit) {
+      refuse(command, Rule::positionOutOfRange, text);
       return false;
     }
   }
   if (i == digitsFrom) {
+    refuse(command, Rule::positionNotNumber, text);
     return false;
   }
-  value = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  command.position =
+      static_cast<std::int32_t>(negative ? -magnitude : magnitude);
   return true;
 }
 
-void performInsert(LineStream &line, std::string_view scratch,
-                   MorvAVLTree &tree) {
-  std::string_view name;
-  std::string_view id;
-  if (!readQuotedName(line, scratch, name)) {
-    tree.answers().line(unsuccessful);
+void parseInsert(LineStream &line, Command &command) {
+  if (!readQuotedName(line, command)) {
     return;
   }
   // Whatever stands between the closing quote and the next space is skipped.
-  line.readUpTo(' ', scratch);
-  line.readRest(id);
-  if (!isName(name) || !isId(id)) {
-    tree.answers().line(unsuccessful);
-    return;
+  line.readUpTo(' ', command.skipped);
+  line.readRest(command.id);
+  if (checkName(command) && checkId(command)) {
+    command.kind = Kind::insert;
   }
-  tree.insert(std::string(name), std::string(id));
 }
 
-void performRemove(LineStream &line, MorvAVLTree &tree) {
-  std::string_view id;
-  line.readRest(id);
-  if (!isId(id)) {
-    tree.answers().line(unsuccessful);
+void parseRemove(LineStream &line, Command &command) {
+  if (!line.readRest(command.id)) {
+    refuse(command, Rule::missingArguments, command.word);
     return;
   }
-  tree.remove(std::string(id));
+  if (checkId(command)) {
+    command.kind = Kind::remove;
+  }
 }
 
-void performSearch(LineStream &line, std::string_view scratch,
-                   MorvAVLTree &tree) {
+void parseSearch(LineStream &line, Command &command) {
   const int next = line.peek();
   if (next >= 0 && isAsciiDigit(static_cast<unsigned char>(next))) {
-    std::string_view id;
-    line.readRest(id);
-    if (!isId(id)) {
-      tree.answers().line(unsuccessful);
-      return;
+    line.readRest(command.id);
+    if (checkId(command)) {
+      command.kind = Kind::searchId;
     }
-    tree.search(std::string(id));
     return;
   }
   // The name form ignores whatever follows the closing quote.
-  std::string_view name;
-  if (!readQuotedName(line, scratch, name) || !isName(name)) {
-    tree.answers().line(unsuccessful);
-    return;
+  if (readQuotedName(line, command) && checkName(command)) {
+    command.skipped = line.unread();
+    command.kind = Kind::searchName;
   }
-  tree.search(std::string(name));
 }
 
-void performRemoveInOrder(LineStream &line, MorvAVLTree &tree) {
+void parseRemoveInOrder(LineStream &line, Command &command) {
   std::string_view text;
-  line.readRest(text);
-  std::int32_t position = 0;
-  if (!parsePosition(text, position)) {
-    tree.answers().line(unsuccessful);
+  if (!line.readRest(text)) {
+    refuse(command, Rule::missingArguments, command.word);
     return;
   }
-  // A negative position wraps to 2^31 or more, past any tree. A failure
-  // inside the removal is answered too, after what it already wrote.
-  try {
-    tree.removeInOrder(static_cast<std::uint32_t>(position));
-  } catch (const std::exception &) {
-    tree.answers().line(unsuccessful);
+  // The number is converted before the tree is consulted.
+  if (parsePosition(text, command)) {
+    command.kind = Kind::removeInOrder;
   }
 }
-
-// Hands out the input's lines without their line feed. A line is a view
-// into the reader's block, valid until the next call; only a line that spans
-// two refills is copied.
-//
-// A refill never waits for more than the stream can give at once: it waits
-// only while nothing at all is buffered, then takes what one read of the
-// stream's own buffer brought. So a command is performed as soon as its line
-// feed has arrived, whether a person types it or a program sends it and
-// waits for the answer.
-class LineReader {
-public:
-  explicit LineReader(std::istream &source) : source_(source) {}
-
-  // False once the input has ended; a last line without a line feed still
-  // counts as a line.
-  bool next(std::string_view &line) {
-    if (carried_) {
-      carry_.clear();
-      carried_ = false;
-    }
-    for (;;) {
-      const char *begin = block_ + begin_;
-      const auto *end =
-          static_cast<const char *>(std::memchr(begin, '\n', end_ - begin_));
-      if (end) {
-        begin_ = static_cast<std::size_t>(end - block_) + 1;
-        if (carry_.empty()) {
-          line = std::string_view(begin, static_cast<std::size_t>(end - begin));
-          return true;
-        }
-        carry_.append(begin, end);
-        return takeCarry(line);
-      }
-      carry_.append(begin, end_ - begin_);
-      begin_ = 0;
-      end_ = refill();
-      if (end_ == 0) {
-        return !carry_.empty() && takeCarry(line);
-      }
-    }
-  }
-
-private:
-  // Fills the block with what is available now, waiting only if nothing is;
-  // 0 at the end of the input. A failed read counts as the end.
-  std::size_t refill() {
-    using Traits = std::istream::traits_type;
-    if (source_.peek() == Traits::eof()) {
-      return 0;
-    }
-    // peek() left at least one byte in the stream's buffer, so this takes
-    // only buffered bytes and cannot wait.
-    const std::streamsize got = source_.readsome(block_, sizeof block_);
-    if (got > 0) {
-      return static_cast<std::size_t>(got);
-    }
-    // A stream buffer that cannot tell what it holds still has the byte
-    // that peek() saw.
-    return source_.get(block_[0]) ? 1 : 0;
-  }
-
-  bool takeCarry(std::string_view &line) {
-    line = carry_;
-    carried_ = true;
-    return true;
-  }
-
-  std::istream &source_;
-  char block_[1 << 16];
-  std::size_t begin_ = 0;
-  std::size_t end_ = 0;
-  std::string carry_;
-  bool carried_ = false;
-};
 
 // Standard output without a buffer of its own: an answer line, handed over
 // whole, leaves in a single write.
@@ -317,113 +315,116 @@ int LineStream::peek() {
   return static_cast<unsigned char>(text_[pos_]);
 }
 
-void parseAndPerform(LineStream &line, MorvAVLTree &tree) {
+namespace {
+
+// The parse and the performing, each written once; parseAndPerform, the
+// program's own path, gets them inlined.
+inline Command parse(LineStream &line) {
+  const std::string_view text = line.unread();
+  Command command;
   // A line starting with p is a print command and nothing else.
-  std::string_view word;
   if (line.peek() == 'p') {
-    line.readRest(word);
+    line.readRest(command.word);
   } else {
-    line.readUpTo(' ', word);
+    line.readUpTo(' ', command.word);
   }
 
-  if (word == "insert") {
-    performInsert(line, word, tree);
-    return;
+  for (const CommandWord &entry : commandWords) {
+    if (command.word != entry.word) {
+      continue;
+    }
+    switch (entry.kind) {
+    case Kind::insert:
+      parseInsert(line, command);
+      break;
+    case Kind::remove:
+      parseRemove(line, command);
+      break;
+    case Kind::searchId:
+      parseSearch(line, command);
+      break;
+    case Kind::removeInOrder:
+      parseRemoveInOrder(line, command);
+      break;
+    default: // a print command: the whole line is its word
+      command.kind = entry.kind;
+      break;
+    }
+    return command;
   }
-  if (word == "remove") {
-    performRemove(line, tree);
+  refuseWord(command, text);
+  return command;
+}
+
+inline void perform(const Command &command, MorvAVLTree &tree) {
+  switch (command.kind) {
+  case Kind::refused:
+    tree.answers().line(unsuccessful);
     return;
-  }
-  if (word == "search") {
-    performSearch(line, word, tree);
+  case Kind::insert:
+    tree.insert(std::string(command.name), std::string(command.id));
     return;
-  }
-  if (word == "printInorder") {
+  case Kind::remove:
+    tree.remove(std::string(command.id));
+    return;
+  case Kind::searchId:
+    tree.search(std::string(command.id));
+    return;
+  case Kind::searchName:
+    tree.search(std::string(command.name));
+    return;
+  case Kind::printInOrder:
     tree.printInOrder();
     return;
-  }
-  if (word == "printPreorder") {
+  case Kind::printPreOrder:
     tree.printPreOrder();
     return;
-  }
-  if (word == "printPostorder") {
+  case Kind::printPostOrder:
     tree.printPostOrder();
     return;
-  }
-  if (word == "printLevelCount") {
+  case Kind::printLevelCount:
     tree.printLevelCount();
     return;
-  }
-  if (word == "removeInorder") {
-    performRemoveInOrder(line, tree);
+  case Kind::removeInOrder:
+    // A negative position wraps to 2^31 or more, past any tree. A failure
+    // inside the removal is answered too, after what it already wrote.
+    try {
+      tree.removeInOrder(static_cast<std::uint32_t>(command.position));
+    } catch (const std::exception &) {
+      tree.answers().line(unsuccessful);
+    }
     return;
   }
-  tree.answers().line(unsuccessful);
 }
 
-std::uint32_t readCommandCount(std::istream &in) {
-  using Traits = std::istream::traits_type;
-  // Some editors start a saved script with a UTF-8 byte order mark; it is
-  // not part of the script. Only the input's first three bytes can be one.
-  // Any other byte 0xEF first leaves the count unreadable in any case.
-  if (in.peek() == byteOrderMark[0]) {
-    for (const unsigned char byte : byteOrderMark) {
-      if (in.peek() != byte) {
-        return 0;
-      }
-      in.get();
-    }
-  }
-  int c = in.peek();
-  while (c != Traits::eof() && isCSpace(c)) {
-    in.get();
-    c = in.peek();
-  }
-  const bool negative = c == '-';
-  if (c == '-' || c == '+') {
-    in.get();
-    c = in.peek();
-  }
-  if (c == Traits::eof() || !isAsciiDigit(static_cast<unsigned char>(c))) {
-    return 0;
-  }
+} // namespace
 
-  // Digits beyond the range are still consumed; the value saturates.
-  constexpr std::uint64_t tooLarge =
-      std::uint64_t{std::numeric_limits<std::uint32_t>::max()} + 1;
-  std::uint64_t value = 0;
-  while (c != Traits::eof() && isAsciiDigit(static_cast<unsigned char>(c))) {
-    in.get();
-    value =
-        std::min(value * 10 + static_cast<std::uint64_t>(c - '0'), tooLarge);
-    c = in.peek();
-  }
-  in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+Command parseCommand(LineStream &line) { return parse(line); }
 
-  // A count that is negative or does not fit runs nothing, as a missing one.
-  if (negative || value == tooLarge) {
-    return 0;
-  }
-  return static_cast<std::uint32_t>(value);
+void performCommand(const Command &command, MorvAVLTree &tree) {
+  perform(command, tree);
 }
 
-void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count) {
-  // A large object: the reader's block lives on the heap.
-  const auto reader = std::make_unique<LineReader>(in);
-  std::string_view text;
+void parseAndPerform(LineStream &line, MorvAVLTree &tree) {
+  perform(parse(line), tree);
+}
+
+void answerMissingLines(MorvAVLTree &tree, std::uint64_t commands) {
+  tree.answers().repeatLine(unsuccessful, commands);
+}
+
+void runCommands(ScriptReader &script, MorvAVLTree &tree, std::uint32_t count) {
+  ScriptLine line;
   for (std::uint32_t i = 0; i < count; ++i) {
-    // Once the input has ended, every remaining command is an empty line and
-    // is refused; those answers are all known now and go out together. The
-    // last line read is never performed again.
-    if (!reader->next(text)) {
-      tree.answers().repeatLine(unsuccessful, count - i);
+    // Once the input has ended, every remaining command is answered as an
+    // empty line would be; those answers are all known now and go out
+    // together. The last line read is never performed again.
+    if (!script.next(line)) {
+      answerMissingLines(tree, count - i);
       return;
     }
-    if (!text.empty() && text.back() == '\r') {
-      text.remove_suffix(1);
-    }
-    LineStream line(text);
-    parseAndPerform(line, tree);
+    LineStream stream(line.text);
+    parseAndPerform(stream, tree);
   }
 }
 
@@ -443,7 +444,8 @@ int main() {
   std::ostream out(&stdoutBuffer);
 
   MorvAVLTree tree(out);
-  runCommands(std::cin, tree, readCommandCount(std::cin));
+  ScriptReader script(std::cin);
+  runCommands(script, tree, script.count());
   return 0;
 }
 #endif

@@ -1,5 +1,7 @@
-// The command front end: reads the script, cuts each line into a command
-// word and its arguments, and calls one operation of the tree per command.
+// The command front end: cuts each line of the script into a command word
+// and its arguments, checks them, and performs one operation of the tree per
+// command. Parsing and performing are separate steps, so that the tools see
+// each command exactly as the program reads it.
 #ifndef MORVAVL_MAIN_H
 #define MORVAVL_MAIN_H
 
@@ -9,6 +11,7 @@
 #include <string_view>
 
 class MorvAVLTree;
+class ScriptReader;
 
 // One command line, read like a string stream over it with getline() and
 // peek(), but without copying the line. Once a read has run into the end of
@@ -23,6 +26,8 @@ public:
   bool readRest(std::string_view &target);
   // The next byte, or -1 at the end of the line.
   int peek();
+  // What no read has taken yet; reads nothing.
+  std::string_view unread() const { return text_.substr(pos_); }
 
 private:
   std::string_view text_;
@@ -30,19 +35,72 @@ private:
   bool ended_ = false;
 };
 
-// Performs one command line on the tree. Every line gets its answers: those
-// of the tree operation, or "unsuccessful" when the line is rejected.
+// The rule a refused line breaks: the first one its parse runs into.
+enum class Rule : std::uint8_t {
+  emptyLine,          // the line is empty
+  leadingSpace,       // the line begins with a space, not a command word
+  unknownWord,        // no command has this word
+  wordCase,           // a command word in other letter case
+  printNotAlone,      // a print command word followed by more text
+  missingArguments,   // a command word with nothing after it
+  quoteNotFirst,      // something stands before the name's opening quote
+  nameCharacter,      // a name byte that is neither a letter nor a space
+  idLength,           // an ID that is not 8 bytes long
+  idCharacter,        // an ID byte that is not a digit
+  positionNotNumber,  // a removeInorder argument without digits
+  positionOutOfRange, // a removeInorder argument outside int32_t
+};
+
+// A command line, parsed. The views point into the line.
+struct Command {
+  enum class Kind : std::uint8_t {
+    refused,
+    insert,
+    remove,
+    removeInOrder,
+    searchId,
+    searchName,
+    printInOrder,
+    printPreOrder,
+    printPostOrder,
+    printLevelCount,
+  };
+
+  Kind kind = Kind::refused;
+  std::string_view word;     // the command word as read
+  std::string_view name;     // insert, search by name, or the refused name
+  std::string_view id;       // insert, remove, search by ID, or the refused ID
+  std::int32_t position = 0; // removeInorder, before it wraps to unsigned
+  // Text the command passes over: for insert what stands between the
+  // name's closing quote and the next space, for a name search what follows
+  // the closing quote.
+  std::string_view skipped;
+
+  // A refused line: the broken rule and the text that breaks it (for a name
+  // or an ID byte, that byte alone). For wordCase and printNotAlone, meant
+  // is the command word the line seems to mean.
+  Rule rule = Rule::emptyLine;
+  std::string_view offending;
+  std::string_view meant;
+};
+
+// Parses one command line. Reads only the line; consults no tree.
+Command parseCommand(LineStream &line);
+
+// Performs a parsed command: calls its one tree operation, or answers a
+// refused line "unsuccessful".
+void performCommand(const Command &command, MorvAVLTree &tree);
+
+// Parses and performs one command line. Every line gets its answers: those
+// of the tree operation, or "unsuccessful" when the line is refused.
 void parseAndPerform(LineStream &line, MorvAVLTree &tree);
 
-// Reads the command count from the start of the script and drops the rest of
-// its line. A UTF-8 byte order mark as the input's first three bytes is
-// skipped. A missing, negative or out-of-range count is 0.
-std::uint32_t readCommandCount(std::istream &in);
+// Answers commands that have no line because the input ended: each one
+// "unsuccessful", as an empty line would be.
+void answerMissingLines(MorvAVLTree &tree, std::uint64_t commands);
 
-// Performs count command lines, each as soon as its line feed has been read:
-// it never waits for input beyond the line it performs. A line ending in
-// CR LF counts as if it ended in LF; a command that has no line because the
-// input ended is answered "unsuccessful".
-void runCommands(std::istream &in, MorvAVLTree &tree, std::uint32_t count);
+// Performs count command lines of the script, each as soon as its line feed
+// has been read: it never waits for input beyond the line it performs.
+void runCommands(ScriptReader &script, MorvAVLTree &tree, std::uint32_t count);
 
 #endif

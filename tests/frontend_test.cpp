@@ -1,6 +1,7 @@
 // The front end's reading primitives and conversions, checked against the
 // standard library behaviour they reproduce.
 #include "AllocationCounter.h"
+#include "LineReader.h"
 #include "TreeChecker.h"
 #include "main.h"
 
@@ -87,14 +88,18 @@ TEST(CommandCount, ReadsLikeUnsignedExtractionWithinRange) {
   };
   for (const CountCase &c : cases) {
     std::istringstream in(c.script);
-    EXPECT_EQ(readCommandCount(in), c.count) << c.script;
+    EXPECT_EQ(ScriptReader(in).count(), c.count) << c.script;
   }
-  // The rest of the count line is dropped; the next line is a command.
-  std::istringstream in("2 x\ny\n");
-  readCommandCount(in);
-  std::string next;
-  std::getline(in, next);
-  EXPECT_EQ(next, "y");
+  // The rest of the count line is dropped; the next line is a command, and
+  // lines are numbered from the input's first.
+  std::istringstream in("\n2 x\ny\r\n");
+  ScriptReader script(in);
+  EXPECT_EQ(script.countLine().number, 2u);
+  ScriptLine next;
+  ASSERT_TRUE(script.next(next));
+  EXPECT_EQ(next.text, "y");
+  EXPECT_EQ(next.number, 3u);
+  EXPECT_TRUE(next.droppedCr);
 }
 
 // "removeInorder" takes its position as std::stoi converts it; positions are
@@ -135,10 +140,11 @@ TEST(RemoveInOrderArgument, ConvertsLikeStoi) {
 // Commands announced beyond the end of the input are each answered once, in
 // order, across many batched writes.
 TEST(RunCommands, EveryMissingCommandIsAnsweredOnce) {
-  std::istringstream in("insert \"Al\" 12345678");
+  std::istringstream in("100000\ninsert \"Al\" 12345678");
   std::ostringstream out;
   MorvAVLTree tree(out);
-  runCommands(in, tree, 100000);
+  ScriptReader script(in);
+  runCommands(script, tree, script.count());
   std::string expected = "successful\n";
   for (int i = 1; i < 100000; ++i) {
     expected += "unsuccessful\n";
