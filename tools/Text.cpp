@@ -1,0 +1,60 @@
+#include "Text.h"
+
+namespace text {
+
+void appendEscaped(std::string &out, std::string_view bytes) {
+  static constexpr char hex[] = "0123456789ABCDEF";
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (byte < 0x20 || byte > 0x7E) {
+      out += "\\x";
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+}
+
+std::string escaped(std::string_view bytes) {
+  std::string out;
+  appendEscaped(out, bytes);
+  return out;
+}
+
+void appendQuoted(std::string &out, std::string_view bytes) {
+  out += '"';
+  appendEscaped(out, bytes);
+  out += '"';
+}
+
+void appendRecord(std::string &out, const PelixNode &node) {
+  out += node.id;
+  out += ' ';
+  appendQuoted(out, node.name);
+}
+
+std::string grouped(std::uint64_t number) {
+  std::string digits = std::to_string(number);
+  for (std::size_t i = digits.size(); i > 3; i -= 3) {
+    digits.insert(i - 3, ",");
+  }
+  return digits;
+}
+
+std::string signedNumber(std::int64_t number) {
+  return number > 0 ? "+" + std::to_string(number) : std::to_string(number);
+}
+
+std::string counted(std::uint64_t number, std::string_view singular,
+                    std::string_view plural) {
+  return grouped(number) + " " + std::string(number == 1 ? singular : plural);
+}
+
+} // namespace text

@@ -1,0 +1,102 @@
+#include "Tool.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace tool {
+
+int error(std::string_view name, const std::string &message) {
+  std::fprintf(stderr, "%.*s: error: %s\n", static_cast<int>(name.size()),
+               name.data(), message.c_str());
+  return usageError;
+}
+
+void Output::flush() {
+  if (!buffer_.empty() && !failed_) {
+    failed_ =
+        std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size();
+  }
+  buffer_.clear();
+  failed_ = failed_ || std::fflush(file_) != 0;
+}
+
+bool parseNumber(std::string_view text, std::uint64_t &value) {
+  if (text.empty() || text.size() > 18) {
+    return false;
+  }
+  value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return true;
+}
+
+bool LineSet::parse(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    const std::size_t dash = item.find('-');
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    if (!parseNumber(item.substr(0, dash), first) ||
+        !parseNumber(dash == std::string_view::npos ? item.substr(0, dash)
+                                                    : item.substr(dash + 1),
+                     last) ||
+        last < first) {
+      return false;
+    }
+    ranges_.emplace_back(first, last);
+    text = comma == std::string_view::npos ? "" : text.substr(comma + 1);
+    if (comma != std::string_view::npos && text.empty()) {
+      return false;
+    }
+  }
+  return !ranges_.empty();
+}
+
+bool LineSet::contains(std::uint64_t line) const {
+  for (const auto &range : ranges_) {
+    if (line >= range.first && line <= range.second) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Arguments::take(std::string_view option) {
+  if (done()) {
+    return false;
+  }
+  const std::string_view arg = args_[next_];
+  if (arg == option) {
+    hasAttached_ = false;
+    ++next_;
+    return true;
+  }
+  if (arg.size() > option.size() && arg.substr(0, option.size()) == option &&
+      arg[option.size()] == '=') {
+    hasAttached_ = true;
+    attached_ = std::string(arg.substr(option.size() + 1));
+    ++next_;
+    return true;
+  }
+  return false;
+}
+
+bool Arguments::value(std::string &value) {
+  if (hasAttached_) {
+    value = attached_;
+    hasAttached_ = false;
+    return true;
+  }
+  if (done()) {
+    return false;
+  }
+  value = args_[next_++];
+  return true;
+}
+
+} // namespace tool

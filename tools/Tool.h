@@ -1,0 +1,93 @@
+// What the companion tools share as command-line programs: errors in one
+// line on standard error, output that reports a failed write, and the
+// reading of their options.
+#ifndef MORVAVL_TOOLS_TOOL_H
+#define MORVAVL_TOOLS_TOOL_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tool {
+
+// The exit status of a usage or I/O error.
+constexpr int usageError = 2;
+
+// Writes "NAME: error: MESSAGE" on standard error and returns usageError.
+int error(std::string_view name, const std::string &message);
+
+// Output collected in a buffer and written in large pieces, or at once when
+// someone may be waiting for it. Remembers whether a write failed.
+class Output {
+public:
+  explicit Output(std::FILE *file) : file_(file) {}
+  ~Output() { flush(); }
+  Output(const Output &) = delete;
+  Output &operator=(const Output &) = delete;
+
+  std::string &buffer() { return buffer_; }
+  // Writes the buffer once it has grown large.
+  void maybeFlush() {
+    if (buffer_.size() >= (1 << 16)) {
+      flush();
+    }
+  }
+  void flush();
+  bool failed() const { return failed_; }
+
+private:
+  std::FILE *file_;
+  std::string buffer_;
+  bool failed_ = false;
+};
+
+// Script line numbers: "3,7-9". Empty means none was given.
+class LineSet {
+public:
+  // False when the text is not a list of numbers and ranges.
+  bool parse(std::string_view text);
+  bool empty() const { return ranges_.empty(); }
+  bool contains(std::uint64_t line) const;
+
+private:
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges_;
+};
+
+// Reads a whole non-negative number; false for anything else.
+bool parseNumber(std::string_view text, std::uint64_t &value);
+
+// Options as "--name value" or "--name=value", in the order given.
+class Arguments {
+public:
+  Arguments(int argc, char **argv) : args_(argv + 1, argv + argc) {}
+
+  bool done() const { return next_ >= args_.size(); }
+  const std::string &peek() const { return args_[next_]; }
+  // If the next argument is this option, takes it; an attached "=value"
+  // is kept for value().
+  bool take(std::string_view option);
+  // The option's value: attached, or the next argument. False if none.
+  bool value(std::string &value);
+  // Whether the option just taken had an attached value.
+  bool hasAttached() const { return hasAttached_; }
+  std::string next() { return args_[next_++]; }
+  std::vector<std::string> rest() {
+    std::vector<std::string> rest(args_.begin() + static_cast<long>(next_),
+                                  args_.end());
+    next_ = args_.size();
+    return rest;
+  }
+
+private:
+  std::vector<std::string> args_;
+  std::size_t next_ = 0;
+  bool hasAttached_ = false;
+  std::string attached_;
+};
+
+} // namespace tool
+
+#endif
