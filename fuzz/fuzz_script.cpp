@@ -1,7 +1,10 @@
 // Feeds arbitrary bytes to the program's own path from the count line to the
 // last command, then checks the tree's invariants, checks a name search for
-// every stored name against a full walk, and destroys the tree.
+// every stored name against a full walk, and destroys the tree. The same
+// bytes traced must get the same answers, and the trace must know the real
+// height of every node.
 #include "LineReader.h"
+#include "Tracer.h"
 #include "TreeChecker.h"
 #include "main.h"
 
@@ -11,30 +14,8 @@
 #include <cstdlib>
 #include <set>
 #include <sstream>
-#include <streambuf>
 
 namespace {
-
-// Counts the answers' lines; keeps their text only when asked to.
-class LineCounter : public std::streambuf {
-public:
-  std::uint64_t lines = 0;
-  bool keep = false;
-  std::string text;
-
-protected:
-  int overflow(int c) override {
-    const char byte = traits_type::to_char_type(c);
-    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
-  }
-  std::streamsize xsputn(const char *data, std::streamsize size) override {
-    lines += static_cast<std::uint64_t>(std::count(data, data + size, '\n'));
-    if (keep) {
-      text.append(data, static_cast<std::size_t>(size));
-    }
-    return size;
-  }
-};
 
 void collectNames(const PelixNode *node, std::set<std::string> &names) {
   if (node) {
@@ -49,24 +30,56 @@ void fail(const std::string &what) {
   std::abort();
 }
 
+// The real height of a subtree; fails where the trace thinks otherwise.
+int checkRealHeights(const TraceSession &session, const PelixNode *node) {
+  if (!node) {
+    return 0;
+  }
+  const int left = checkRealHeights(session, node->leftChild);
+  const int right = checkRealHeights(session, node->rightChild);
+  if (session.realHeight(node) != std::max(left, right) + 1 ||
+      session.realBalance(*node) != left - right) {
+    fail("the trace's real height differs at " + node->id);
+  }
+  return std::max(left, right) + 1;
+}
+
+// Runs the input through the trace, as far as the program ran it.
+void checkTrace(const std::string &input, std::uint32_t count,
+                const std::string &answers) {
+  std::istringstream in(input);
+  TraceSession session(in);
+  std::string traced;
+  TraceStep step;
+  for (std::uint32_t i = 0; i < count && session.step(step); ++i) {
+    traced += step.answers;
+  }
+  if (traced != answers) {
+    fail("the trace answers differently");
+  }
+  checkRealHeights(session, session.view().root());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
                                       std::size_t size) {
   const std::string input(reinterpret_cast<const char *>(data), size);
   std::istringstream in(input);
-  LineCounter counter;
-  std::ostream out(&counter);
+  AnswerCapture answers;
+  std::ostream out(&answers);
 
   MorvAVLTree tree(out);
-  // Commands past the input's end are only answered; a smaller cap keeps
-  // each run fast without skipping any line the input holds.
+  // Commands past the input's end are only answered; a cap keeps each run
+  // fast without skipping any line the input holds, and still answers a
+  // few commands that have none.
   ScriptReader script(in);
-  const std::uint32_t count = std::min<std::uint32_t>(script.count(), 1u << 16);
+  const std::uint32_t count = static_cast<std::uint32_t>(
+      std::min<std::size_t>(script.count(), size + 2));
   runCommands(script, tree, count);
 
   // Every command gets at least one answer line.
-  if (counter.lines < count) {
+  if (std::count(answers.text.begin(), answers.text.end(), '\n') < count) {
     fail("a command went unanswered");
   }
   // Heights are exact and balanced until the first removal.
@@ -75,14 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   if (!check.error.empty()) {
     fail(check.error);
   }
+  checkTrace(input, count, answers.text);
+
   // The name index answers every stored name as a full walk does.
   std::set<std::string> names;
   collectNames(TreeInspector::root(tree), names);
-  counter.keep = true;
   for (const std::string &name : names) {
-    counter.text.clear();
+    answers.text.clear();
     tree.search(name);
-    if (counter.text != nameSearchByWalk(tree, name)) {
+    if (answers.text != nameSearchByWalk(tree, name)) {
       fail("name search differs from the walk for '" + name + "'");
     }
   }

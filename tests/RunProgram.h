@@ -64,10 +64,14 @@ struct ProgramRun {
   std::string err;
 };
 
-inline ProgramRun runProgram(const std::string &input) {
+// Runs a program, by default the one under test, with the input on its
+// standard input. arguments are added to the command line as they are.
+inline ProgramRun runProgram(const std::string &input,
+                             const std::string &program = MORVAVL_PROGRAM,
+                             const std::string &arguments = "") {
   const ScratchDir dir;
   std::ofstream(dir / "in", std::ios::binary) << input;
-  const std::string command = std::string("'") + MORVAVL_PROGRAM + "' < " +
+  const std::string command = "'" + program + "' " + arguments + " < " +
                               dir.quoted("in") + " > " + dir.quoted("out") +
                               " 2> " + dir.quoted("err");
   ProgramRun run;

@@ -177,4 +177,16 @@ inline std::string renderShape(const MorvAVLTree &tree) {
   return renderShape(TreeInspector::root(tree));
 }
 
+// One line per node in pre-order: ID, stored height and balance factor,
+// records and name, tab-separated, as the trace's --shape writes them.
+inline std::string shapeOf(const PelixNode *node) {
+  if (!node) {
+    return "";
+  }
+  return node->id + "\t" + std::to_string(node->height) + "\t" +
+         std::to_string(node->balanceFactor) + "\t" +
+         std::to_string(node->records) + "\t" + node->name + "\n" +
+         shapeOf(node->leftChild) + shapeOf(node->rightChild);
+}
+
 #endif

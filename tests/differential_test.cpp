@@ -3,7 +3,12 @@
 // nodes: the model for every answer that does not depend on the tree's
 // shape, the walks for the answers that do (name search in pre-order) and
 // for the record removed by position. The invariant checker runs after
-// every command.
+// every command. The same kind of scripts, run through the trace, must get
+// the program's answers and leave its tree, and the trace must know every
+// node's real height.
+#include "Drawing.h"
+#include "LineReader.h"
+#include "Tracer.h"
 #include "TreeChecker.h"
 #include "main.h"
 
@@ -135,6 +140,91 @@ TEST(Differential, LongHistoryMatchesTheMapModel) {
   const History history{3000, namePool(600)};
   for (int step = 0; step < 20000 && !HasFatalFailure(); ++step) {
     runAndCompare(rng, history, tree, out, model, removed);
+  }
+}
+
+// Every node's real height and balance factor, as the checker finds them,
+// against what the trace keeps; an empty string when they agree.
+std::string realValuesDiffer(const TraceSession &session, const PelixNode *node,
+                             int &real) {
+  if (!node) {
+    real = 0;
+    return "";
+  }
+  int left = 0;
+  int right = 0;
+  std::string error = realValuesDiffer(session, node->leftChild, left);
+  if (error.empty()) {
+    error = realValuesDiffer(session, node->rightChild, right);
+  }
+  real = std::max(left, right) + 1;
+  if (error.empty() && (session.realHeight(node) != real ||
+                        session.realBalance(*node) != left - right)) {
+    error = "real values of " + node->id;
+  }
+  return error;
+}
+
+// A random script line: mostly commands on a small pool of IDs, so that
+// removals leave stale heights that later inserts rotate on, and now and
+// then a refused line.
+std::string randomScriptLine(std::mt19937 &rng, const History &history) {
+  const std::string id = std::to_string(10000000 + rng() % history.idSpace);
+  const std::string &name = history.names[rng() % history.names.size()];
+  switch (rng() % 12) {
+  case 0:
+  case 1:
+  case 2:
+  case 3:
+    return "insert \"" + name + "\" " + id;
+  case 4:
+  case 5:
+    return "remove " + id;
+  case 6:
+    return "removeInorder " + std::to_string(static_cast<int>(rng() % 20) - 2);
+  case 7:
+    return "search " + id;
+  case 8:
+    return "search \"" + name + "\"";
+  case 9:
+    return rng() % 2 ? "printPreorder" : "printLevelCount";
+  case 10:
+    return "insert \"" + name + "1\" " + id;
+  default:
+    return "printInorder ";
+  }
+}
+
+TEST(Differential, TraceAnswersAndKnowsTheRealHeights) {
+  for (unsigned seed = 1; seed <= 100; ++seed) {
+    std::mt19937 rng(seed);
+    const History history{8 + seed % 40, namePool(1 + seed % 6)};
+    std::string script = "300\n";
+    for (int i = 0; i < 300; ++i) {
+      script += randomScriptLine(rng, history) + (i % 7 ? "\n" : "\r\n");
+    }
+
+    std::istringstream plainIn(script);
+    std::ostringstream plainOut;
+    MorvAVLTree plainTree(plainOut);
+    ScriptReader reader(plainIn);
+    runCommands(reader, plainTree, reader.count());
+
+    std::istringstream tracedIn(script);
+    TraceSession session(tracedIn);
+    std::string answers;
+    TraceStep step;
+    while (session.step(step)) {
+      answers += step.answers;
+      int real = 0;
+      ASSERT_EQ(realValuesDiffer(session, session.view().root(), real), "")
+          << "seed " << seed << ", after line " << step.line;
+    }
+    EXPECT_EQ(answers, plainOut.str()) << "seed " << seed;
+    std::string shape;
+    writeShape(session, shape);
+    EXPECT_EQ(shape, shapeOf(TreeInspector::root(plainTree)))
+        << "seed " << seed;
   }
 }
 

@@ -2,12 +2,15 @@
 // standard library behaviour they reproduce.
 #include "AllocationCounter.h"
 #include "LineReader.h"
+#include "Tracer.h"
 #include "TreeChecker.h"
 #include "main.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -50,6 +53,55 @@ TEST(LineStream, ReadsLikeAStringStream) {
       }
     }
   }
+}
+
+// One row per rule a line can break: the parse names the rule and the text
+// that breaks it, and the trace explains each rule in a note of its own.
+TEST(Refusal, EachRuleIsNamedWithItsOffendingText) {
+  const struct {
+    const char *line;
+    Rule rule;
+    const char *offending;
+    const char *notePart;
+  } rows[] = {
+      {"", Rule::emptyLine, "", "the line is empty"},
+      {" remove 12345678", Rule::leadingSpace, " remove 12345678",
+       "begins with a space"},
+      {"frobnicate", Rule::unknownWord, "frobnicate", "not a command word"},
+      {"Insert \"Al\" 12345678", Rule::wordCase, "Insert", "case-sensitive"},
+      {"printInorder ", Rule::printNotAlone, " ", "must stand alone"},
+      {"remove", Rule::missingArguments, "remove", "needs an ID"},
+      {"insert  \"Al\" 12345678", Rule::quoteNotFirst, " ",
+       "opening quote must follow"},
+      {"insert \"A1\" 12345678", Rule::nameCharacter, "1",
+       "letters and spaces only"},
+      {"insert \"Al\"  12345678", Rule::idLength, " 12345678",
+       "has 9 characters"},
+      {"search 1234567x", Rule::idCharacter, "x", "holds \"x\""},
+      {"removeInorder abc", Rule::positionNotNumber, "abc", "not a number"},
+      {"removeInorder 99999999999", Rule::positionOutOfRange, "99999999999",
+       "outside the signed 32-bit range"},
+  };
+  std::string script = std::to_string(std::size(rows)) + "\n";
+  for (const auto &row : rows) {
+    LineStream line(row.line);
+    const Command command = parseCommand(line);
+    EXPECT_EQ(command.kind, Command::Kind::refused) << row.line;
+    EXPECT_EQ(command.rule, row.rule) << row.line;
+    EXPECT_EQ(command.offending, row.offending) << row.line;
+    script += std::string(row.line) + "\n";
+  }
+  std::istringstream in(script);
+  TraceSession session(in);
+  std::set<std::string> notes;
+  TraceStep step;
+  for (const auto &row : rows) {
+    ASSERT_TRUE(session.step(step));
+    EXPECT_NE(step.note.find(row.notePart), std::string::npos)
+        << row.line << ": " << step.note;
+    notes.insert(step.note);
+  }
+  EXPECT_EQ(notes.size(), std::size(rows));
 }
 
 struct CountCase {

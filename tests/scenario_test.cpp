@@ -7,6 +7,9 @@
 // "<<<" before the script and a line ">>>" before the expected answers. Each
 // line of the two parts ends in a line feed, except one that ends in "\c".
 // Escapes: \\ \r \t \0 and \xHH.
+//
+// Further parts, each after a line ">>> morvavl-trace ARGUMENTS", hold what
+// the trace writes for the same script with those arguments.
 #include "RunProgram.h"
 
 #include <gtest/gtest.h>
@@ -49,9 +52,15 @@ std::string unescapeLine(const std::string &line) {
   return lineFeed ? bytes + '\n' : bytes;
 }
 
+struct TracePart {
+  std::string arguments;
+  std::string expected;
+};
+
 struct Scenario {
   std::string input;
   std::string expected;
+  std::vector<TracePart> traces;
   bool complete = false; // both parts were found
 };
 
@@ -60,12 +69,16 @@ Scenario parseScenario(const fs::path &path) {
   Scenario scenario;
   std::string *part = nullptr;
   std::string line;
+  const std::string tracePrefix = ">>> morvavl-trace";
   while (std::getline(file, line)) {
     if (line == "<<<") {
       part = &scenario.input;
     } else if (line == ">>>") {
       part = &scenario.expected;
       scenario.complete = true;
+    } else if (line.compare(0, tracePrefix.size(), tracePrefix) == 0) {
+      scenario.traces.push_back({line.substr(tracePrefix.size()), ""});
+      part = &scenario.traces.back().expected;
     } else if (part) {
       *part += unescapeLine(line);
     }
@@ -177,6 +190,45 @@ TEST(Scenario, AnswersExactly) {
                                      run.out);
   }
   EXPECT_EQ(run.out, scenario.expected);
+
+  // The trace answers as the program does, and has a note for every line.
+  const ProgramRun tsv = runProgram(scenario.input, MORVAVL_TRACE, "--tsv");
+  EXPECT_EQ(tsv.status, 0);
+  EXPECT_EQ(tsv.err, "");
+  std::string answers;
+  for (const std::string &row : splitLines(tsv.out)) {
+    const std::size_t answersAt = row.find('\t') + 1;
+    const std::size_t noteAt = row.find('\t', answersAt) + 1;
+    std::string joined = row.substr(answersAt, noteAt - 1 - answersAt);
+    for (std::size_t at; (at = joined.find(" / ")) != std::string::npos;) {
+      joined.replace(at, 3, "\n");
+    }
+    answers += joined + "\n";
+    EXPECT_NE(noteAt, 0u) << row;
+    EXPECT_NE(row.substr(noteAt), "") << row;
+  }
+  EXPECT_EQ(answers, scenario.expected) << "the answers of morvavl-trace --tsv";
+
+  for (const TracePart &trace : scenario.traces) {
+    const ProgramRun traced =
+        runProgram(scenario.input, MORVAVL_TRACE, trace.arguments);
+    EXPECT_EQ(traced.status, 0) << "morvavl-trace" << trace.arguments;
+    EXPECT_EQ(traced.err, "") << "morvavl-trace" << trace.arguments;
+    if (traced.out != trace.expected) {
+      const std::vector<std::string> want = splitLines(trace.expected);
+      const std::vector<std::string> got = splitLines(traced.out);
+      std::size_t i = 0;
+      while (i < want.size() && i < got.size() && want[i] == got[i]) {
+        ++i;
+      }
+      ADD_FAILURE() << "morvavl-trace" << trace.arguments
+                    << ": first difference in line " << i + 1
+                    << "\n  expected: "
+                    << (i < want.size() ? want[i] : "(no more lines)")
+                    << "\n  written:  "
+                    << (i < got.size() ? got[i] : "(no more lines)");
+    }
+  }
 }
 
 } // namespace
