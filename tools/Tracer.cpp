@@ -16,10 +16,10 @@ bool isBlank(std::string_view text) {
 }
 
 // Whether a quoted name runs to the end of its line because its closing
-// quote is missing.
+// quote is missing: the reader consumes a closing quote after the name.
 bool unclosed(std::string_view name, std::string_view line) {
-  return name.data() + name.size() == line.data() + line.size() &&
-         (line.empty() || line.back() != '"' || name.empty());
+  return !line.empty() &&
+         name.data() + name.size() == line.data() + line.size();
 }
 
 const char *rotationName(TreeEvents::Rotation kind) {
@@ -94,7 +94,7 @@ bool TraceSession::touched(const PelixNode *node) const {
 
 void TraceSession::forget() {
   linked_ = parent_ = refused_ = movedInto_ = nullptr;
-  awaitingParent_ = removed_ = removedHadChildren_ = false;
+  awaitingParent_ = removed_ = false;
   movedFromSuccessor_ = false;
   recomputes_.clear();
   rotations_.clear();
@@ -157,22 +157,27 @@ void TraceSession::rotated(TreeEvents::Rotation kind, const PelixNode &at,
     recomputes_[i].byRotation = true;
   }
   Rotation rotation{kind, &at, &rose, false, false, 0, 0};
-  int seenAt = 0;
-  bool seenChild = false;
-  for (auto r = recomputes_.rbegin(); r != recomputes_.rend(); ++r) {
-    if (r->node == child && !seenChild) {
-      seenChild = true;
-      const std::int32_t factor = r->oldBalance;
-      rotation.missingGrandchild =
-          (kind == R::right && factor <= 0) || (kind == R::left && factor >= 0);
-    }
-    if (r->node == &at && ++seenAt == 1) {
-      rotation.storedFactor = r->oldBalance;
-    } else if (r->node == &at && seenAt == 2) {
-      rotation.realFactor = r->realBalance;
-      rotation.decidedOnStale = rotation.storedFactor != r->realBalance;
-      break;
-    }
+  // Newest first: the child's last recompute is the rotation's own.
+  const auto childAt =
+      std::find_if(recomputes_.rbegin(), recomputes_.rend(),
+                   [child](const Recompute &r) { return r.node == child; });
+  if (childAt != recomputes_.rend()) {
+    const std::int32_t factor = childAt->oldBalance;
+    rotation.missingGrandchild =
+        (kind == R::right && factor <= 0) || (kind == R::left && factor >= 0);
+  }
+  // The rotation's recompute of the node, then the path's, just before.
+  const auto isAt = [&at](const Recompute &r) { return r.node == &at; };
+  const auto inRotation =
+      std::find_if(recomputes_.rbegin(), recomputes_.rend(), isAt);
+  const auto onPath =
+      inRotation == recomputes_.rend()
+          ? inRotation
+          : std::find_if(inRotation + 1, recomputes_.rend(), isAt);
+  if (onPath != recomputes_.rend()) {
+    rotation.storedFactor = inRotation->oldBalance;
+    rotation.realFactor = onPath->realBalance;
+    rotation.decidedOnStale = rotation.storedFactor != rotation.realFactor;
   }
   rotations_.push_back(rotation);
 }
@@ -182,7 +187,6 @@ void TraceSession::removing(const PelixNode &node) {
   removedRecord_.clear();
   text::appendRecord(removedRecord_, node);
   removedId_ = node.id;
-  removedHadChildren_ = node.leftChild || node.rightChild;
 }
 
 void TraceSession::moving(const PelixNode &, const PelixNode &into) {

@@ -136,7 +136,6 @@ private:
   bool removed_ = false;
   std::string removedRecord_; // as people read it, taken before it goes
   std::string removedId_;
-  bool removedHadChildren_ = false;
   const PelixNode *movedInto_ = nullptr;
   bool movedFromSuccessor_ = false;
   std::vector<const PelixNode *> freed_;
