@@ -78,8 +78,8 @@ std::int32_t TraceSession::realHeight(const PelixNode *node) const {
   if (!node) {
     return 0;
   }
-  const auto stale = realOfStale_.find(node);
-  return stale == realOfStale_.end() ? node->height : stale->second;
+  const std::int32_t *stale = realOfStale_.find(node);
+  return stale ? *stale : node->height;
 }
 
 std::int32_t TraceSession::realBalance(const PelixNode &node) const {
@@ -111,7 +111,7 @@ void TraceSession::updateReal(const PelixNode &node) {
   if (real == node.height) {
     realOfStale_.erase(&node);
   } else {
-    realOfStale_[&node] = real;
+    realOfStale_.set(&node, real);
   }
 }
 
@@ -513,7 +513,8 @@ void TraceSession::explainRotations(std::string &note) const {
 
 // The stale values among the nodes the command went through, root first.
 void TraceSession::explainHeights(std::string &note) const {
-  std::vector<const PelixNode *> nodes(path_);
+  std::vector<const PelixNode *> &nodes = checked_;
+  nodes.assign(path_.begin(), path_.end());
   for (auto r = recomputes_.rbegin(); r != recomputes_.rend(); ++r) {
     if (std::find(nodes.begin(), nodes.end(), r->node) == nodes.end() &&
         std::find(freed_.begin(), freed_.end(), r->node) == freed_.end()) {

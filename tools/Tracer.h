@@ -6,6 +6,7 @@
 
 #include "LineReader.h"
 #include "MorvAVLTree.h"
+#include "NodeMap.h"
 #include "TreeEvents.h"
 #include "TreeView.h"
 #include "main.h"
@@ -15,7 +16,6 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // One command of a traced script.
@@ -124,7 +124,7 @@ private:
 
   // The real height of every node whose stored height is stale; every
   // other node's stored height is real.
-  std::unordered_map<const PelixNode *, std::int32_t> realOfStale_;
+  NodeMap realOfStale_;
 
   // What the current command did, in the order the tree told it.
   const PelixNode *linked_ = nullptr;
@@ -142,6 +142,8 @@ private:
   // Nodes whose real height the removal's path recomputed, root first.
   std::vector<const PelixNode *> path_;
   std::vector<const PelixNode *> touched_;
+  // Room for the nodes a note looks at, kept between commands.
+  mutable std::vector<const PelixNode *> checked_;
 };
 
 #endif
