@@ -1,16 +1,11 @@
-// Runs the built program on every scenario file and compares its standard
-// output byte for byte; standard error must stay empty and the exit status 0.
-// A mismatch is reported with the script line that wrote the first answer
-// that differs, before the full comparison.
-//
-// A scenario file starts with '#' lines saying what it guards, then a line
-// "<<<" before the script and a line ">>>" before the expected answers. Each
-// line of the two parts ends in a line feed, except one that ends in "\c".
-// Escapes: \\ \r \t \0 and \xHH.
-//
-// Further parts, each after a line ">>> morvavl-trace ARGUMENTS", hold what
-// the trace writes for the same script with those arguments.
+// Runs the built program on every scenario file (format in Scenario.h) and
+// compares its standard output byte for byte; standard error must stay empty
+// and the exit status 0. A mismatch is reported with the script line that
+// wrote the first answer that differs, before the full comparison. The
+// trace must give the same answers, and write what the file says for it.
 #include "RunProgram.h"
+#include "Scenario.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 
@@ -25,67 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string unescapeLine(const std::string &line) {
-  std::string bytes;
-  bool lineFeed = true;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] != '\\' || i + 1 == line.size()) {
-      bytes += line[i];
-      continue;
-    }
-    const char e = line[++i];
-    if (e == 'c' && i + 1 == line.size()) {
-      lineFeed = false;
-    } else if (e == 'r') {
-      bytes += '\r';
-    } else if (e == 't') {
-      bytes += '\t';
-    } else if (e == '0') {
-      bytes += '\0';
-    } else if (e == 'x' && i + 2 < line.size()) {
-      bytes += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      bytes += e;
-    }
-  }
-  return lineFeed ? bytes + '\n' : bytes;
-}
-
-struct TracePart {
-  std::string arguments;
-  std::string expected;
-};
-
-struct Scenario {
-  std::string input;
-  std::string expected;
-  std::vector<TracePart> traces;
-  bool complete = false; // both parts were found
-};
-
-Scenario parseScenario(const fs::path &path) {
-  std::istringstream file(readFile(path));
-  Scenario scenario;
-  std::string *part = nullptr;
-  std::string line;
-  const std::string tracePrefix = ">>> morvavl-trace";
-  while (std::getline(file, line)) {
-    if (line == "<<<") {
-      part = &scenario.input;
-    } else if (line == ">>>") {
-      part = &scenario.expected;
-      scenario.complete = true;
-    } else if (line.compare(0, tracePrefix.size(), tracePrefix) == 0) {
-      scenario.traces.push_back({line.substr(tracePrefix.size()), ""});
-      part = &scenario.traces.back().expected;
-    } else if (part) {
-      *part += unescapeLine(line);
-    }
-  }
-  return scenario;
-}
-
 std::vector<std::string> splitLines(const std::string &text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -93,27 +27,6 @@ std::vector<std::string> splitLines(const std::string &text) {
     lines.push_back(line);
   }
   return lines;
-}
-
-// A line as it can be read in a test log: control and non-ASCII bytes
-// escaped as in scenario files.
-std::string printable(const std::string &line) {
-  std::string text;
-  for (const char c : line) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\\') {
-      text += "\\\\";
-    } else if (c == '\r') {
-      text += "\\r";
-    } else if (byte < 0x20 || byte > 0x7E) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      text += escaped;
-    } else {
-      text += c;
-    }
-  }
-  return text;
 }
 
 // The 1-based number of the script line whose command wrote answer line
@@ -163,12 +76,12 @@ std::string firstDifference(const std::string &input,
     return "the answers differ only in the final line feed";
   }
   const auto lineOr = [](const std::vector<std::string> &lines, std::size_t i) {
-    return i < lines.size() ? printable(lines[i]) : "(no more answers)";
+    return i < lines.size() ? text::escaped(lines[i]) : "(no more answers)";
   };
   std::string text = "first difference in answer line " + std::to_string(i + 1);
   if (const std::size_t line = scriptLineOf(input, i)) {
     text += ", written for script line " + std::to_string(line) + ": " +
-            printable(splitLines(input)[line - 1]);
+            text::escaped(splitLines(input)[line - 1]);
   }
   return text + "\n  expected: " + lineOr(want, i) +
          "\n  written:  " + lineOr(got, i);
@@ -178,7 +91,7 @@ std::string firstDifference(const std::string &input,
 fs::path scenarioFile;
 
 TEST(Scenario, AnswersExactly) {
-  const Scenario scenario = parseScenario(scenarioFile);
+  const Scenario scenario = parseScenario(readFile(scenarioFile));
   ASSERT_TRUE(scenario.complete) << "no <<< and >>> parts in " << scenarioFile;
 
   const ProgramRun run = runProgram(scenario.input);
@@ -209,7 +122,7 @@ TEST(Scenario, AnswersExactly) {
   }
   EXPECT_EQ(answers, scenario.expected) << "the answers of morvavl-trace --tsv";
 
-  for (const TracePart &trace : scenario.traces) {
+  for (const Scenario::Trace &trace : scenario.traces) {
     const ProgramRun traced =
         runProgram(scenario.input, MORVAVL_TRACE, trace.arguments);
     EXPECT_EQ(traced.status, 0) << "morvavl-trace" << trace.arguments;
