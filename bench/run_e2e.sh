@@ -8,9 +8,10 @@
 #   cmake -S . -B build && cmake --build build -j2)
 #
 # bench/run_e2e.sh scaling [RUNS] [N...] instead times, alternating, the
-# scaling scripts of gen_script (N inserts, then 100,000 commands of one kind)
-# for each N (default 10000 100000 1000000) and prints the time per command
-# of each kind: the script's median minus the median of its inserts alone.
+# scaling scripts of morvavl-generate (N inserts, then 100,000 commands of one
+# kind) for each N (default 10000 100000 1000000) and prints the time per
+# command of each kind: the script's median minus the median of its inserts
+# alone.
 #
 # MORVAVL=path/to/morvavl times another build of the program.
 set -euo pipefail
@@ -34,7 +35,7 @@ if [ "$kind" = scaling ]; then
   for n in "${sizes[@]}"; do
     declare -A times=()
     for k in "${kinds[@]}"; do
-      "$bin/gen_script" "scale-$k" "$n" >"$work/$k"
+      build/tools/morvavl-generate "scale-$k" "$n" >"$work/$k"
     done
     for ((i = 0; i < runs; i++)); do
       for k in "${kinds[@]}"; do
@@ -60,7 +61,7 @@ fi
 count=${2:-1000000}
 runs=${3:-7}
 
-"$bin/gen_script" "$kind" "$count" >"$work/script"
+build/tools/morvavl-generate "$kind" "$count" >"$work/script"
 "$program" <"$work/script" >"$work/answers"
 
 # One timed run: prints "seconds peak-KiB".

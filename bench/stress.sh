@@ -12,7 +12,7 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVAVL_SANITIZE=ON
 cmake --build build-asan -j2 --target morvavl >/dev/null
 
 script=build/stress-script.txt
-build/bench/gen_script stress "$count" >"$script"
+build/tools/morvavl-generate stress "$count" >"$script"
 echo "script: $(wc -l <"$script") lines"
 
 /usr/bin/time -f "release: %e s, peak RSS %M KiB, exit %x" \
