@@ -599,6 +599,15 @@ void TraceSession::explainRemoval(const TraceStep &step,
       note += " was recomputed";
     }
   }
+  for (const PelixNode *node : path_) {
+    if (node->balanceFactor > 1 || node->balanceFactor < -1) {
+      note += "; ";
+      appendRecordOf(note, node);
+      note += " stores a balance factor of " +
+              text::signedNumber(node->balanceFactor) +
+              ", and no rotation follows a removal";
+    }
+  }
   explainHeights(note);
 }
 

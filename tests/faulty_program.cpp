@@ -1,0 +1,107 @@
+// A program for morvavl's command language with one fault, for testing
+// morvavl-compare: morvavl's own engine, with its answers or its handling
+// of one command changed as a faulty reimplementation would.
+// Usage: faulty_program FAULT [N] < SCRIPT, where FAULT is one of
+//   swap-listing       a pre-order listing of 3 or more names has its first
+//                      two names swapped
+//   stop-after N       writes N answer lines, then exits with status 0
+//   hang-after N       writes N answer lines, then waits for ever
+//   signal-after N     writes N answer lines, then ends by SIGSEGV
+//   complain           writes a line on standard error as well
+//   positions-from-1   counts removeInorder positions from 1
+//   real-level-count   answers printLevelCount with the real height
+//   lazy-duplicate     refuses a duplicate ID without recomputing the path
+#include "LineReader.h"
+#include "Tracer.h"
+#include "TreeView.h"
+#include "main.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <thread>
+
+namespace {
+
+int realHeight(const PelixNode *node) {
+  return node ? 1 + std::max(realHeight(node->leftChild),
+                             realHeight(node->rightChild))
+              : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  const std::string fault = argc > 1 ? argv[1] : "";
+  const long limit = argc > 2 ? std::atol(argv[2]) : 0;
+  long written = 0;
+  // Writes answer lines, and stops where the fault says.
+  const auto write = [&](const std::string &answers) {
+    for (std::size_t from = 0; from < answers.size();) {
+      const std::size_t end = answers.find('\n', from) + 1;
+      if ((fault == "stop-after" || fault == "hang-after" ||
+           fault == "signal-after") &&
+          written == limit) {
+        std::fflush(stdout);
+        if (fault == "hang-after") {
+          std::this_thread::sleep_for(std::chrono::hours(1));
+        }
+        if (fault == "signal-after") {
+          std::raise(SIGSEGV);
+        }
+        std::exit(0);
+      }
+      std::fwrite(answers.data() + from, 1, end - from, stdout);
+      ++written;
+      from = end;
+    }
+  };
+
+  AnswerCapture capture;
+  std::ostream out(&capture);
+  MorvAVLTree tree(out);
+  ScriptReader script(std::cin);
+  ScriptLine line;
+  bool complained = false;
+  for (std::uint32_t i = 0; i < script.count(); ++i) {
+    capture.text.clear();
+    if (!script.next(line)) {
+      answerMissingLines(tree, script.count() - i);
+      write(capture.text);
+      break;
+    }
+    LineStream stream(line.text);
+    Command command = parseCommand(stream);
+    using Kind = Command::Kind;
+    if (fault == "positions-from-1" && command.kind == Kind::removeInOrder) {
+      --command.position;
+    }
+    if (fault == "lazy-duplicate" && command.kind == Kind::insert &&
+        TreeView(tree).descend(command.id, [](const PelixNode *) {})) {
+      capture.text = "unsuccessful\n";
+    } else if (fault == "real-level-count" &&
+               command.kind == Kind::printLevelCount) {
+      capture.text = std::to_string(realHeight(TreeView(tree).root())) + "\n";
+    } else {
+      performCommand(command, tree);
+    }
+    if (fault == "swap-listing" && command.kind == Kind::printPreOrder) {
+      std::string &listing = capture.text;
+      const std::size_t first = listing.find(", ");
+      const std::size_t second = listing.find(", ", first + 2);
+      if (second != std::string::npos) {
+        listing = listing.substr(first + 2, second - first - 2) + ", " +
+                  listing.substr(0, first) + listing.substr(second);
+      }
+    }
+    if (fault == "complain" && !complained) {
+      std::fputs("warning: something odd\n", stderr);
+      complained = true;
+    }
+    write(capture.text);
+  }
+  std::fflush(stdout);
+  return 0;
+}
