@@ -112,7 +112,8 @@ MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
 // The helpers update the link they are given in place, root included.
 void MorvAVLTree::insert(std::string name, std::string id) {
   // The index slot for the name loads while the search descends.
-  names_.prefetch(name);
+  newNameHash_ = names_.hash(name);
+  names_.prefetch(newNameHash_);
   insert(root, name, id);
 }
 
@@ -124,7 +125,7 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
   if (!link) {
     names_.reserve();
     link = new PelixNode(name, id);
-    names_.add(link);
+    names_.add(link, newNameHash_);
     answers_.line(successful);
     if (events_) {
       events_->linked(*link);

@@ -148,6 +148,8 @@ private:
 
   PelixNode *root = nullptr;
   NameIndex names_;
+  // The index's hash of the name insert() is adding, taken once.
+  std::uint32_t newNameHash_ = 0;
   // A name search's matches; kept between searches so that its room is
   // reused.
   std::vector<Match> matches_;

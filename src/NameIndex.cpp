@@ -1,6 +1,8 @@
 #include "NameIndex.h"
 
-#include <functional>
+#include <chrono>
+#include <exception>
+#include <random>
 
 namespace {
 
@@ -23,9 +25,66 @@ void makeRing(PelixNode *node) {
 
 } // namespace
 
-std::uint32_t NameIndex::hashOf(std::string_view name) {
-  // As many bits as a node keeps.
-  return static_cast<std::uint32_t>(std::hash<std::string_view>{}(name)) >> 1;
+// A random 64-bit word from the system; should it have no source of
+// randomness, the clock is a poorer one.
+std::uint64_t NameIndex::randomWord() {
+  try {
+    std::random_device device;
+    return std::uint64_t{device()} << 32 ^ device();
+  } catch (const std::exception &) {
+    return static_cast<std::uint64_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+}
+
+// SipHash-1-3 of the name under the index's key, cut to as many bits as a
+// node keeps. Without the key, nobody can choose names that land in one
+// probe run: the function of a key that is not known looks random.
+std::uint32_t NameIndex::hashOf(std::string_view name) const {
+  std::uint64_t v0 = key_[0] ^ 0x736f6d6570736575ull;
+  std::uint64_t v1 = key_[1] ^ 0x646f72616e646f6dull;
+  std::uint64_t v2 = key_[0] ^ 0x6c7967656e657261ull;
+  std::uint64_t v3 = key_[1] ^ 0x7465646279746573ull;
+  const auto rotate = [](std::uint64_t x, int bits) {
+    return x << bits | x >> (64 - bits);
+  };
+  const auto round = [&] {
+    v0 += v1;
+    v1 = rotate(v1, 13) ^ v0;
+    v0 = rotate(v0, 32);
+    v2 += v3;
+    v3 = rotate(v3, 16) ^ v2;
+    v0 += v3;
+    v3 = rotate(v3, 21) ^ v0;
+    v2 += v1;
+    v1 = rotate(v1, 17) ^ v2;
+    v2 = rotate(v2, 32);
+  };
+  // Eight bytes at a time, little-endian; the last word holds the length
+  // in its top byte.
+  const auto *bytes = reinterpret_cast<const unsigned char *>(name.data());
+  const std::size_t whole = name.size() & ~std::size_t{7};
+  for (std::size_t i = 0; i <= whole; i += 8) {
+    std::uint64_t word = 0;
+    if (i < whole) {
+      for (int b = 7; b >= 0; --b) {
+        word = word << 8 | bytes[i + static_cast<std::size_t>(b)];
+      }
+    } else {
+      word = std::uint64_t{name.size() & 0xFF} << 56;
+      for (std::size_t b = name.size() - whole; b > 0; --b) {
+        word |= std::uint64_t{bytes[whole + b - 1]} << (8 * (b - 1));
+      }
+    }
+    v3 ^= word;
+    round();
+    v0 ^= word;
+  }
+  v2 ^= 0xFF;
+  round();
+  round();
+  round();
+  return static_cast<std::uint32_t>((v0 ^ v1 ^ v2 ^ v3) >> 33);
 }
 
 // The tag comes from the hash's high bits: the low ones pick the home slot,
@@ -49,6 +108,8 @@ PelixNode *NameIndex::entryIn(Slot slot) {
 
 void NameIndex::enable() {
   if (!slots_) {
+    key_[0] = randomWord();
+    key_[1] = randomWord();
     slots_ = std::make_unique<Slot[]>(minimumSlots);
     mask_ = minimumSlots - 1;
   }
@@ -80,17 +141,16 @@ void NameIndex::reserve() {
   }
 }
 
-void NameIndex::prefetch(std::string_view name) const {
+void NameIndex::prefetch(std::uint32_t hash) const {
   if (slots_) {
-    prefetchLine(&slots_[home(hashOf(name))]);
+    prefetchLine(&slots_[home(hash)]);
   }
 }
 
-void NameIndex::add(PelixNode *node) {
+void NameIndex::add(PelixNode *node, std::uint32_t hash) {
   if (!slots_) {
     return;
   }
-  const std::uint32_t hash = hashOf(node->name);
   node->nameHash = hash;
   node->namesEntry = false;
   const std::size_t slot = probe(node->name, hash);
@@ -166,6 +226,14 @@ std::size_t NameIndex::probe(std::string_view name, std::uint32_t hash) const {
     }
   }
   return slot;
+}
+
+std::size_t NameIndex::probeLength(std::string_view name) const {
+  if (!slots_) {
+    return 0;
+  }
+  const std::size_t found = probe(name, hashOf(name));
+  return ((found - home(hashOf(name))) & mask_) + 1;
 }
 
 std::size_t NameIndex::slotOf(PelixNode *entry) const {

@@ -20,6 +20,11 @@
 // the address's low bits, which are always zero; a probe reads a node only
 // when those bits match.
 //
+// The hash is keyed with a random key drawn when the index is enabled, so
+// that no set of names chosen in advance can crowd one probe run: every
+// change stays O(1) expected on any input. The answers never depend on the
+// key.
+//
 // The index follows records, not nodes: when removal moves a record into
 // another node, that node takes the record's place in its ring.
 //
@@ -40,12 +45,20 @@ public:
   // this and enable() allocate.
   void reserve();
 
-  // Starts loading the slot where a record with this name will be entered,
-  // so that a later add() finds it in the cache. Changes nothing.
-  void prefetch(std::string_view name) const;
+  // The hash of a name, 0 while the index is not kept. An insert takes it
+  // once, for prefetch() before its descent and add() after.
+  std::uint32_t hash(std::string_view name) const {
+    return slots_ ? hashOf(name) : 0;
+  }
 
-  // Enters a node, whose name is set, into its name's ring.
-  void add(PelixNode *node);
+  // Starts loading the slot where a record with a name of this hash will be
+  // entered, so that a later add() finds it in the cache. Changes nothing.
+  void prefetch(std::uint32_t hash) const;
+
+  // Enters a node, whose name is set and has this hash, into its name's
+  // ring.
+  void add(PelixNode *node, std::uint32_t hash);
+  void add(PelixNode *node) { add(node, hash(node->name)); }
 
   // Takes a node out of its name's ring, before its record is freed or
   // replaced.
@@ -62,6 +75,10 @@ public:
   // The number of distinct names.
   std::size_t names() const { return used_; }
 
+  // The slots a lookup of this name reads, its own included: what finding
+  // it costs, and what adding it cost when no entry has moved since.
+  std::size_t probeLength(std::string_view name) const;
+
 private:
   // An entry's address plus its tag, which points into the entry itself;
   // null when the slot is empty.
@@ -70,7 +87,8 @@ private:
   static constexpr std::uintptr_t tagBits = 7;
   static_assert(alignof(PelixNode) > tagBits, "node addresses need the bits");
 
-  static std::uint32_t hashOf(std::string_view name);
+  static std::uint64_t randomWord();
+  std::uint32_t hashOf(std::string_view name) const;
   static Slot slotFor(PelixNode *entry);
   static std::uintptr_t tagOf(std::uint32_t hash);
   static std::uintptr_t tagIn(Slot slot);
@@ -87,6 +105,7 @@ private:
   std::unique_ptr<Slot[]> slots_;
   std::size_t mask_ = 0; // the slot count minus one; no slots at first
   std::size_t used_ = 0;
+  std::uint64_t key_[2] = {0, 0};
 };
 
 #endif
