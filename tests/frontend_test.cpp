@@ -112,6 +112,9 @@ struct CountCase {
 TEST(CommandCount, ReadsLikeUnsignedExtractionWithinRange) {
   const CountCase cases[] = {
       {"3 trailing words\n", 3},
+      {"3 commands follow\n", 3},
+      {"  +2\n", 2},
+      {"99999999999\n", 0},
       {"\n\n  \t7\n", 7},
       {"+5\n", 5},
       {"0\n", 0},
