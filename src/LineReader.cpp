@@ -1,15 +1,13 @@
 #include "LineReader.h"
 
+#include "Ascii.h"
+
 #include <istream>
 #include <limits>
 
 namespace {
 
 constexpr std::string_view utf8ByteOrderMark = "\xEF\xBB\xBF";
-
-// White space as the "C" locale's isspace() defines it.
-bool isCSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 bool onlySpace(std::string_view text) {
   for (const char c : text) {
@@ -71,33 +69,18 @@ ScriptReader::ScriptReader(std::istream &in)
 // Reads the count at the start of its line, as an unsigned extraction does,
 // but takes a negative or out-of-range number as no count at all.
 void ScriptReader::readCount(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && isCSpace(static_cast<unsigned char>(text[i]))) {
-    ++i;
-  }
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-    ++i;
-  }
   constexpr std::uint64_t tooLarge =
       std::uint64_t{std::numeric_limits<std::uint32_t>::max()} + 1;
-  std::uint64_t value = 0;
-  const std::size_t digitsFrom = i;
-  // Digits beyond the range are still read; the value saturates.
-  for (; i < text.size() && isDigit(static_cast<unsigned char>(text[i])); ++i) {
-    value = std::min(value * 10 + static_cast<std::uint64_t>(text[i] - '0'),
-                     tooLarge);
-  }
-  countEnd_ = i;
-  if (i == digitsFrom) {
+  const DecimalNumber number = readDecimal(text, tooLarge);
+  countEnd_ = number.hasDigits ? number.end : 0;
+  if (!number.hasDigits) {
     countRule_ = Count::noNumber;
-    countEnd_ = 0;
-  } else if (negative) {
+  } else if (number.negative) {
     countRule_ = Count::negative;
-  } else if (value == tooLarge) {
+  } else if (number.magnitude == tooLarge) {
     countRule_ = Count::tooLarge;
   } else {
     countRule_ = Count::read;
-    count_ = static_cast<std::uint32_t>(value);
+    count_ = static_cast<std::uint32_t>(number.magnitude);
   }
 }

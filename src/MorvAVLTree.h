@@ -3,6 +3,7 @@
 #ifndef MORVAVL_MORVAVLTREE_H
 #define MORVAVL_MORVAVLTREE_H
 
+#include "Ascii.h"
 #include "NameIndex.h"
 #include "PelixNode.h"
 #include "TreeEvents.h"
@@ -13,13 +14,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The character classes of the command language. Only ASCII counts: bytes
-// above 0x7F, NUL and control bytes are neither letters nor digits anywhere.
-inline bool isAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-inline bool isAsciiLetter(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 // Writes answer lines. Each line reaches the stream's buffer in one piece
 // and is flushed at once, so a caller that reads an answer per command never

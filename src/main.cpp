@@ -45,9 +45,6 @@ constexpr CommandWord commandWords[] = {
     {"removeInorder", Kind::removeInOrder},
 };
 
-// White space as the "C" locale's isspace() defines it.
-bool isCSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
     return false;
@@ -156,33 +153,23 @@ bool readQuotedName(LineStream &line, Command &command) {
 // Converts like std::stoi: white space, an optional sign, then decimal digits
 // up to the first other byte; fails without a digit or outside int's range.
 bool parsePosition(std::string_view text, Command &command) {
-  std::size_t i = 0;
-  while (i < text.size() && isCSpace(static_cast<unsigned char>(text[i]))) {
-    ++i;
-  }
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-    ++i;
-  }
-  const std::int64_t limit =
-      negative ? -std::int64_t{std::numeric_limits<std::int32_t>::min()}
-               : std::int64_t{std::numeric_limits<std::int32_t>::max()};
-  std::int64_t magnitude = 0;
-  const std::size_t digitsFrom = i;
-  for (; i < text.size() && isAsciiDigit(static_cast<unsigned char>(text[i]));
-       ++i) {
-    magnitude = magnitude * 10 + (text[i] - '0');
-    if (magnitude > limit) {
-      refuse(command, Rule::positionOutOfRange, text);
-      return false;
-    }
-  }
-  if (i == digitsFrom) {
+  constexpr std::uint64_t beyond =
+      std::uint64_t{std::numeric_limits<std::int32_t>::max()} + 2;
+  const DecimalNumber number = readDecimal(text, beyond);
+  if (!number.hasDigits) {
     refuse(command, Rule::positionNotNumber, text);
     return false;
   }
+  const std::uint64_t limit =
+      std::uint64_t{std::numeric_limits<std::int32_t>::max()} +
+      (number.negative ? 1 : 0);
+  if (number.magnitude > limit) {
+    refuse(command, Rule::positionOutOfRange, text);
+    return false;
+  }
+  const auto magnitude = static_cast<std::int64_t>(number.magnitude);
   command.position =
-      static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+      static_cast<std::int32_t>(number.negative ? -magnitude : magnitude);
   return true;
 }
 

@@ -209,21 +209,30 @@ def quoted_name(args):
     return args[1:close], args[close + 1:]
 
 
-def strtol_position(text):
-    """Section 2, removeInorder: the position, or None when refused."""
+def read_decimal(text):
+    """Sections 1 and 2: white space, a sign, digits: (value, digits read)."""
     i = 0
     while i < len(text) and text[i] in WHITE:
         i += 1
-    negative = False
+    sign = 1
     if i < len(text) and text[i] in b"+-":
-        negative = text[i] == ord("-")
+        sign = -1 if text[i] == ord("-") else 1
         i += 1
     start = i
     while i < len(text) and is_digit(text[i]):
         i += 1
     if i == start:
+        return None, False
+    # A minus sign counts even before zeros: -0 is negative for the count.
+    return (int(text[start:i]), sign), True
+
+
+def strtol_position(text):
+    """Section 2, removeInorder: the position, or None when refused."""
+    number, read = read_decimal(text)
+    if not read:
         return None
-    value = int(text[start:i]) * (-1 if negative else 1)
+    value = number[0] * number[1]
     if not -2147483648 <= value <= 2147483647:
         return None
     return value % (1 << 32)
@@ -280,20 +289,10 @@ def perform(line, tree):
 
 def count_of(line):
     """Section 1: the count, 0 when the line gives none."""
-    i = 0
-    while i < len(line) and line[i] in WHITE:
-        i += 1
-    negative = False
-    if i < len(line) and line[i] in b"+-":
-        negative = line[i] == ord("-")
-        i += 1
-    start = i
-    while i < len(line) and is_digit(line[i]):
-        i += 1
-    if i == start or negative:
+    number, read = read_decimal(line)
+    if not read or number[1] < 0 or number[0] > 4294967295:
         return 0
-    value = int(line[start:i])
-    return 0 if value > 4294967295 else value
+    return number[0]
 
 
 def main():

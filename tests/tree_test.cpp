@@ -1,13 +1,12 @@
 // Shapes, stored heights and node ownership of the tree, where the listings
 // alone cannot tell.
 #include "AllocationCounter.h"
+#include "CollidingNames.h"
 #include "TreeChecker.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <sstream>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -134,26 +133,6 @@ TEST_F(TreeTest, StaleFactorWithMissingGrandchildRotatesSingly) {
 
 namespace {
 
-// Names whose hash under the function the name index used before it was
-// keyed, std::hash cut to 31 bits, sends them all to slot 0 of a table of
-// 4096 slots, or of any smaller one: found by trying names in turn.
-std::vector<std::string> namesCollidingUnkeyed(std::size_t count) {
-  std::vector<std::string> names;
-  for (std::uint64_t i = 0; names.size() < count; ++i) {
-    std::string name;
-    for (std::uint64_t n = i; n; n /= 52) {
-      const auto letter = static_cast<char>(n % 52);
-      name += letter < 26 ? 'a' + letter : 'A' + (letter - 26);
-    }
-    const auto hash =
-        static_cast<std::uint32_t>(std::hash<std::string_view>{}(name)) >> 1;
-    if ((hash & 4095) == 0) {
-      names.push_back(name);
-    }
-  }
-  return names;
-}
-
 // The slots that finding every name reads: what inserting them cost.
 std::size_t probesToFindAll(const std::vector<std::string> &names) {
   std::ostringstream sink;
@@ -177,7 +156,7 @@ std::size_t probesToFindAll(const std::vector<std::string> &names) {
 // index no more than any names: twice the names, about twice the probes,
 // where one shared run would make it four times.
 TEST(NameIndex, CraftedCollisionsStayLinear) {
-  const std::vector<std::string> names = namesCollidingUnkeyed(1600);
+  const std::vector<std::string> names = namesCollidingUnkeyed(1600, 12);
   const std::vector<std::string> half(names.begin(), names.begin() + 800);
   const std::size_t probesHalf = probesToFindAll(half);
   const std::size_t probesAll = probesToFindAll(names);

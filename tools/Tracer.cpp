@@ -11,7 +11,7 @@ using Kind = Command::Kind;
 
 bool isBlank(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    return isCSpace(static_cast<unsigned char>(c));
   });
 }
 
