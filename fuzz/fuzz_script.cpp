@@ -39,7 +39,7 @@ int checkRealHeights(const TraceSession &session, const PelixNode *node) {
   const int right = checkRealHeights(session, node->rightChild);
   if (session.realHeight(node) != std::max(left, right) + 1 ||
       session.realBalance(*node) != left - right) {
-    fail("the trace's real height differs at " + node->id);
+    fail("the trace's real height differs at " + std::string(node->idText()));
   }
   return std::max(left, right) + 1;
 }

@@ -111,6 +111,12 @@ MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
 
 // The helpers update the link they are given in place, root included.
 void MorvAVLTree::insert(std::string name, std::string id) {
+  // A node holds an ID of exactly 8 bytes; the front end lets no other
+  // through, and the tree refuses one all the same.
+  if (id.size() != PelixNode::idSize) {
+    answers_.line(unsuccessful);
+    return;
+  }
   // The index slot for the name loads while the search descends.
   newNameHash_ = names_.hash(name);
   names_.prefetch(newNameHash_);
@@ -302,7 +308,7 @@ void MorvAVLTree::searchName(const std::string &name, bool &found) {
       matches_.begin(), matches_.end(),
       [](const Match &a, const Match &b) { return a.position < b.position; });
   for (const Match &match : matches_) {
-    answers_.line(match.record->id);
+    answers_.line(match.record->idText());
   }
 }
 
@@ -334,7 +340,7 @@ void MorvAVLTree::preOrderPositions() {
         continue;
       }
       walking = true;
-      if (compareIds(match.record->id, *node) < 0) {
+      if (compareIds(match.record->idText(), *node) < 0) {
         ++match.position;
         match.at = node->leftChild;
       } else {
@@ -377,7 +383,7 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
     return;
   }
   if (node->name == key) {
-    answers_.line(node->id);
+    answers_.line(node->idText());
     found = true;
   }
   if (node->leftChild) {
@@ -492,8 +498,7 @@ void MorvAVLTree::takeOver(PelixNode *node, PelixNode *from) {
   if (events_) {
     events_->moving(*from, *node);
   }
-  node->id = std::move(from->id);
-  node->idKey = from->idKey;
+  std::memcpy(node->id, from->id, PelixNode::idSize);
   node->name = std::move(from->name);
   names_.move(from, node);
 }
@@ -513,7 +518,7 @@ void MorvAVLTree::removeInOrder(std::uint32_t n) {
     while (node->leftChild) {
       node = node->leftChild;
     }
-    target = node->id;
+    target = node->idText();
   } else {
     inOrder(root, counter, target);
   }
@@ -536,7 +541,7 @@ void MorvAVLTree::inOrder(ConstLink link, std::uint32_t &counter,
   }
   counter -= before;
   if (counter == 0) {
-    target = link->id;
+    target = link->idText();
     return;
   }
   --counter;

@@ -11,14 +11,19 @@
 
 class PelixNode {
 public:
-  // Both strings are taken by value and moved in, so a caller that no longer
-  // needs its copies hands them over without another allocation.
-  PelixNode(std::string name, std::string id)
-      : name(std::move(name)), id(std::move(id)), idKey(keyOf(this->id)),
-        nameHash(0), namesEntry(false) {}
+  // An ID is exactly this many bytes.
+  static constexpr std::size_t idSize = 8;
 
-  // Releases the two strings only. The children belong to the tree, which
-  // frees them itself; a node never deletes its subtrees.
+  // Both strings are taken by value. The name is moved in, so a caller that
+  // no longer needs its copy hands it over without another allocation; the
+  // ID, which must be idSize bytes long, is copied into the node.
+  PelixNode(std::string name, std::string id)
+      : name(std::move(name)), nameHash(0), namesEntry(false) {
+    std::memcpy(this->id, id.data(), idSize);
+  }
+
+  // Releases the name only. The children belong to the tree, which frees
+  // them itself; a node never deletes its subtrees.
   ~PelixNode() = default;
 
   PelixNode(const PelixNode &) = delete;
@@ -36,23 +41,26 @@ public:
   // Recounts the records of this subtree from the children's counts.
   void recount() { records = 1 + recordsOf(leftChild) + recordsOf(rightChild); }
 
+  // The ID as text.
+  std::string_view idText() const { return {id, idSize}; }
+
   // The stored height of a subtree; a missing subtree has none.
   static std::int32_t heightOf(const PelixNode *node) {
     return node ? node->height : 0;
   }
 
   // The first eight bytes of an ID, zero-padded, as one big-endian number.
-  // Two IDs whose keys differ compare as their keys do; only equal keys
-  // need the strings. All IDs in the tree are eight bytes long, so there a
-  // key stands for the whole ID.
+  // Two IDs whose keys differ compare as their keys do; only IDs of other
+  // lengths than eight can share a key and still differ.
   static std::uint64_t keyOf(std::string_view id) {
-    if (id.size() >= 8) {
+    if (id.size() >= idSize) {
       return bigEndian(id.data());
     }
-    char bytes[8] = {};
+    char bytes[idSize] = {};
     std::memcpy(bytes, id.data(), id.size());
     return bigEndian(bytes);
   }
+  std::uint64_t key() const { return bigEndian(id); }
 
   // The records in a subtree; a missing subtree has none.
   static std::uint32_t recordsOf(const PelixNode *node) {
@@ -60,15 +68,14 @@ public:
   }
 
   std::string name;
-  std::string id;
+  // The ID's 8 characters, in place: the same text, ordered byte by byte
+  // as before, without a string around it. Descents compare it as one
+  // big-endian number (key()).
+  char id[idSize];
   PelixNode *leftChild = nullptr;
   PelixNode *rightChild = nullptr;
   std::int32_t height = 1;
   std::int32_t balanceFactor = 0;
-
-  // keyOf(id), kept beside the child links so that a descent compares IDs
-  // without reading the id string.
-  std::uint64_t idKey;
 
   // The records in the subtree rooted here, this one included. Unlike the
   // stored height, this count is exact at all times, so a position in ID
@@ -93,16 +100,26 @@ private:
   }
 };
 
+// Every node is a heap block of its own, and there may be a hundred
+// million: on 64-bit glibc a node of at most 88 bytes takes a 96-byte block.
+static_assert(sizeof(void *) != 8 || sizeof(std::string) != 32 ||
+                  sizeof(PelixNode) <= 88,
+              "a node no longer fits a 96-byte heap block");
+
 // Orders an ID against a node's: negative, zero or positive as the ID comes
 // before the node's, equals it or follows it. IDs order as strings, byte by
-// byte, then by length. Their keys order the same way wherever they differ,
-// and in the tree they differ for all but the same ID.
+// byte, then by length; a node's ID is always 8 bytes, so where the keys
+// agree, only the length can differ.
 inline int compareIds(std::string_view id, const PelixNode &node) {
   const std::uint64_t key = PelixNode::keyOf(id);
-  if (key != node.idKey) {
-    return key < node.idKey ? -1 : 1;
+  const std::uint64_t nodeKey = node.key();
+  if (key != nodeKey) {
+    return key < nodeKey ? -1 : 1;
   }
-  return id.compare(node.id);
+  if (id.size() == PelixNode::idSize) {
+    return 0;
+  }
+  return id.size() < PelixNode::idSize ? -1 : 1;
 }
 
 #endif

@@ -24,7 +24,7 @@ struct TreeCheck {
 
 namespace treecheck {
 
-inline bool validId(const std::string &id) {
+inline bool validId(std::string_view id) {
   return id.size() == 8 && std::all_of(id.begin(), id.end(), [](char c) {
            return isAsciiDigit(static_cast<unsigned char>(c));
          });
@@ -42,8 +42,8 @@ inline bool validName(const std::string &name) {
 // Record counts must be exact at all times. Collects the nodes.
 using Nodes = std::vector<const PelixNode *>;
 
-inline int check(const PelixNode *node, const std::string *low,
-                 const std::string *high, bool exact, Nodes &nodes,
+inline int check(const PelixNode *node, const std::string_view *low,
+                 const std::string_view *high, bool exact, Nodes &nodes,
                  TreeCheck &result) {
   if (!node || !result.error.empty()) {
     return 0;
@@ -51,18 +51,19 @@ inline int check(const PelixNode *node, const std::string *low,
   const std::size_t nodesBefore = result.nodes++;
   nodes.push_back(node);
   const auto fail = [&](const char *what) {
-    result.error = std::string(what) + " at " + node->id;
+    result.error = std::string(what) + " at " + std::string(node->idText());
     return 0;
   };
-  if (!validId(node->id) || !validName(node->name) ||
-      node->idKey != PelixNode::keyOf(node->id)) {
+  // The ID in place must be 8 digits; order and counts follow from it.
+  const std::string_view id = node->idText();
+  if (!validId(id) || !validName(node->name)) {
     return fail("invalid record");
   }
-  if ((low && node->id <= *low) || (high && node->id >= *high)) {
+  if ((low && id <= *low) || (high && id >= *high)) {
     return fail("order broken");
   }
-  const int lh = check(node->leftChild, low, &node->id, exact, nodes, result);
-  const int rh = check(node->rightChild, &node->id, high, exact, nodes, result);
+  const int lh = check(node->leftChild, low, &id, exact, nodes, result);
+  const int rh = check(node->rightChild, &id, high, exact, nodes, result);
   if (!result.error.empty()) {
     return 0;
   }
@@ -144,7 +145,7 @@ inline void walkForName(const PelixNode *node, const std::string &name,
     return;
   }
   if (node->name == name) {
-    ids += node->id + "\n";
+    ids += std::string(node->idText()) + "\n";
   }
   walkForName(node->leftChild, name, ids);
   walkForName(node->rightChild, name, ids);
@@ -183,8 +184,8 @@ inline std::string shapeOf(const PelixNode *node) {
   if (!node) {
     return "";
   }
-  return node->id + "\t" + std::to_string(node->height) + "\t" +
-         std::to_string(node->balanceFactor) + "\t" +
+  return std::string(node->idText()) + "\t" + std::to_string(node->height) +
+         "\t" + std::to_string(node->balanceFactor) + "\t" +
          std::to_string(node->records) + "\t" + node->name + "\n" +
          shapeOf(node->leftChild) + shapeOf(node->rightChild);
 }

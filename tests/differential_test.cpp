@@ -50,7 +50,7 @@ void walkInOrder(const PelixNode *node, std::vector<std::string> &ids) {
     return;
   }
   walkInOrder(node->leftChild, ids);
-  ids.push_back(node->id);
+  ids.emplace_back(node->idText());
   walkInOrder(node->rightChild, ids);
 }
 
@@ -160,7 +160,7 @@ std::string realValuesDiffer(const TraceSession &session, const PelixNode *node,
   real = std::max(left, right) + 1;
   if (error.empty() && (session.realHeight(node) != real ||
                         session.realBalance(*node) != left - right)) {
-    error = "real values of " + node->id;
+    error = "real values of " + std::string(node->idText());
   }
   return error;
 }

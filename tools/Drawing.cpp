@@ -82,13 +82,15 @@ struct DotDrawing {
   std::string &out;
   unsigned placeholders = 0;
 
-  static std::string nameOf(const PelixNode &node) { return "n" + node.id; }
+  static std::string nameOf(const PelixNode &node) {
+    return "n" + std::string(node.idText());
+  }
 
   void node(const PelixNode &node, unsigned level) {
     const bool stale = session.realHeight(&node) != node.height ||
                        session.realBalance(node) != node.balanceFactor;
-    out += "  " + nameOf(node) + " [label=\"" + node.id + "\\n" +
-           dotString("\"" + node.name + "\"") + "\\n";
+    out += "  " + nameOf(node) + " [label=\"" + std::string(node.idText()) +
+           "\\n" + dotString("\"" + node.name + "\"") + "\\n";
     std::string values;
     appendValues(session, node, "\\n", values);
     out += values + "\"";
@@ -103,7 +105,7 @@ struct DotDrawing {
       return;
     }
     if (depthLimit != 0 && level >= depthLimit) {
-      const std::string more = "m" + node.id;
+      const std::string more = "m" + std::string(node.idText());
       out += "  " + more + " [shape=plaintext, style=\"\", label=\"… " +
              text::counted(node.records - 1, "more record", "more records") +
              "\"];\n  " + nameOf(node) + " -> " + more + ";\n";
@@ -132,8 +134,8 @@ void shapeOf(const PelixNode *node, std::string &out) {
   if (!node) {
     return;
   }
-  out += node->id + "\t" + std::to_string(node->height) + "\t" +
-         std::to_string(node->balanceFactor) + "\t" +
+  out += std::string(node->idText()) + "\t" + std::to_string(node->height) +
+         "\t" + std::to_string(node->balanceFactor) + "\t" +
          std::to_string(node->records) + "\t" + node->name + "\n";
   shapeOf(node->leftChild, out);
   shapeOf(node->rightChild, out);

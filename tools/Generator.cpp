@@ -6,6 +6,7 @@
 #include "main.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <sstream>
 #include <unordered_set>
@@ -32,6 +33,10 @@ const std::vector<ScriptKind> kinds = {
     {"stress", "SIZE ascending inserts, removals from the smallest upwards "
                "until a thousand are left, then every listing"},
     {"distinct", "SIZE inserts of distinct random IDs, every name distinct"},
+    {"all-ids", "SIZE inserts of the IDs 00000000, 00000001, ... in "
+                "ascending order, each named by one letter (SIZE 100000000 "
+                "inserts every ID), then a few searches, removals and level "
+                "counts"},
     {"scale-base", "SIZE inserts of distinct random IDs, with names drawn "
                    "from SIZE/4, and nothing else: to subtract from the "
                    "other scale kinds"},
@@ -91,6 +96,7 @@ private:
   void stress(std::uint64_t count);
   void distinctInserts(std::uint64_t count, std::uint64_t names);
   void scale(std::string_view kind, std::uint64_t count);
+  void allIds(std::uint64_t count);
   void conformance(std::uint64_t count);
 
   std::mt19937_64 rng_;
@@ -252,7 +258,33 @@ std::uint64_t commandsOf(std::string_view kind, std::uint64_t count) {
   if (kind.substr(0, 6) == "scale-") {
     return count + scaleCommandsOf(kind, count);
   }
+  if (kind == "all-ids") {
+    return count + 8;
+  }
   return count;
+}
+
+// Every ID from 00000000 upwards, then a few questions about the result.
+void Generator::allIds(std::uint64_t count) {
+  char line[32];
+  const auto id = [](std::uint64_t i) {
+    std::string text = std::to_string(i);
+    return std::string(8 - std::min<std::size_t>(8, text.size()), '0') + text;
+  };
+  for (std::uint64_t i = 0; i < count; ++i) {
+    std::snprintf(line, sizeof line, "insert \"%c\" %08llu",
+                  static_cast<char>('A' + i % 26),
+                  static_cast<unsigned long long>(i));
+    emit(line);
+  }
+  const std::uint64_t last = count ? count - 1 : 0;
+  for (const std::string &query :
+       {"search " + id(0), "search " + id(last / 2), "search " + id(last),
+        std::string("printLevelCount"),
+        "removeInorder " + std::to_string(last / 2), "remove " + id(last),
+        "search " + id(last), std::string("printLevelCount")}) {
+    emit(query);
+  }
 }
 
 void Generator::run(std::string_view kind, std::uint64_t size) {
@@ -278,6 +310,8 @@ void Generator::run(std::string_view kind, std::uint64_t size) {
     stress(size);
   } else if (kind == "distinct") {
     distinctInserts(size, 0);
+  } else if (kind == "all-ids") {
+    allIds(size);
   } else {
     scale(kind, size);
   }
@@ -392,7 +426,7 @@ void Conformance::remove() {
     add("remove " + poolId());
     return;
   }
-  add("remove " + matching[below(matching.size())]->id);
+  add("remove " + std::string(matching[below(matching.size())]->idText()));
 }
 
 void Conformance::removeInOrder() {

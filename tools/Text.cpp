@@ -35,7 +35,7 @@ void appendQuoted(std::string &out, std::string_view bytes) {
 }
 
 void appendRecord(std::string &out, const PelixNode &node) {
-  out += node.id;
+  out += node.idText();
   out += ' ';
   appendQuoted(out, node.name);
 }

@@ -186,7 +186,7 @@ void TraceSession::removing(const PelixNode &node) {
   removed_ = true;
   removedRecord_.clear();
   text::appendRecord(removedRecord_, node);
-  removedId_ = node.id;
+  removedId_ = node.idText();
 }
 
 void TraceSession::moving(const PelixNode &, const PelixNode &into) {
@@ -213,7 +213,7 @@ void TraceSession::settleRemoval() {
     }
   }
   const std::string_view id =
-      deepest ? std::string_view(deepest->id) : std::string_view(removedId_);
+      deepest ? deepest->idText() : std::string_view(removedId_);
   view().descend(id, [this](const PelixNode *node) { path_.push_back(node); });
   for (auto node = path_.rbegin(); node != path_.rend(); ++node) {
     updateReal(**node);
@@ -434,7 +434,9 @@ void TraceSession::explainRefusal(const TraceStep &step,
 void TraceSession::explainInsert(const Command &command,
                                  std::string &note) const {
   if (refused_) {
-    note = "the ID " + refused_->id + " is already present, under the name ";
+    note = "the ID ";
+    note += refused_->idText();
+    note += " is already present, under the name ";
     text::appendQuoted(note, refused_->name);
     note += "; nothing was inserted";
     std::string refreshed;
@@ -468,8 +470,9 @@ void TraceSession::explainInsert(const Command &command,
     if (!parent_) {
       note += " as the root";
     } else {
-      note += compareIds(linked_->id, *parent_) < 0 ? " as the left child of "
-                                                    : " as the right child of ";
+      note += compareIds(linked_->idText(), *parent_) < 0
+                  ? " as the left child of "
+                  : " as the right child of ";
       appendRecordOf(note, parent_);
     }
     if (!command.skipped.empty()) {
