@@ -266,25 +266,24 @@ std::uint64_t commandsOf(std::string_view kind, std::uint64_t count) {
 
 // Every ID from 00000000 upwards, then a few questions about the result.
 void Generator::allIds(std::uint64_t count) {
-  char line[32];
-  const auto id = [](std::uint64_t i) {
-    std::string text = std::to_string(i);
-    return std::string(8 - std::min<std::size_t>(8, text.size()), '0') + text;
+  char line[40];
+  const auto emitLine = [&](const char *format, auto... values) {
+    std::snprintf(line, sizeof line, format, values...);
+    emit(line);
   };
   for (std::uint64_t i = 0; i < count; ++i) {
-    std::snprintf(line, sizeof line, "insert \"%c\" %08llu",
-                  static_cast<char>('A' + i % 26),
-                  static_cast<unsigned long long>(i));
-    emit(line);
+    emitLine("insert \"%c\" %08llu", static_cast<char>('A' + i % 26),
+             static_cast<unsigned long long>(i));
   }
-  const std::uint64_t last = count ? count - 1 : 0;
-  for (const std::string &query :
-       {"search " + id(0), "search " + id(last / 2), "search " + id(last),
-        std::string("printLevelCount"),
-        "removeInorder " + std::to_string(last / 2), "remove " + id(last),
-        "search " + id(last), std::string("printLevelCount")}) {
-    emit(query);
-  }
+  const auto last = static_cast<unsigned long long>(count ? count - 1 : 0);
+  emitLine("search %08llu", 0ull);
+  emitLine("search %08llu", last / 2);
+  emitLine("search %08llu", last);
+  emit("printLevelCount");
+  emitLine("removeInorder %llu", last / 2);
+  emitLine("remove %08llu", last);
+  emitLine("search %08llu", last);
+  emit("printLevelCount");
 }
 
 void Generator::run(std::string_view kind, std::uint64_t size) {
