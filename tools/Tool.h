@@ -4,6 +4,7 @@
 #ifndef MORVAVL_TOOLS_TOOL_H
 #define MORVAVL_TOOLS_TOOL_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -75,8 +76,8 @@ public:
   bool hasAttached() const { return hasAttached_; }
   std::string next() { return args_[next_++]; }
   std::vector<std::string> rest() {
-    std::vector<std::string> rest(args_.begin() + static_cast<long>(next_),
-                                  args_.end());
+    std::vector<std::string> rest(
+        args_.begin() + static_cast<std::ptrdiff_t>(next_), args_.end());
     next_ = args_.size();
     return rest;
   }
