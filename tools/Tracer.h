@@ -55,8 +55,6 @@ public:
 
   // Performs the next command and explains it; false after the last.
   bool step(TraceStep &step);
-  // The commands performed so far.
-  std::uint64_t commandsDone() const { return done_; }
   // Notes cost time; a caller that needs only the answers turns them off.
   void setExplaining(bool explaining) { explaining_ = explaining; }
 
@@ -66,8 +64,6 @@ public:
   // height that is stale differs from the real one.
   std::int32_t realHeight(const PelixNode *node) const;
   std::int32_t realBalance(const PelixNode &node) const;
-  // The number of nodes whose stored height is stale.
-  std::size_t staleHeights() const { return realOfStale_.size(); }
   // Whether the last command changed or recomputed this node.
   bool touched(const PelixNode *node) const;
 
