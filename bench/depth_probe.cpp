@@ -6,14 +6,13 @@
 
 #include <cstdio>
 #include <functional>
-#include <ostream>
 #include <random>
 #include <string>
 
 namespace {
 
 struct Probe {
-  std::ostream sink{nullptr}; // answers are dropped
+  DroppedAnswers sink;
   MorvAVLTree tree{sink};
   int maxDepth = 0;
   std::size_t nodes = 0;

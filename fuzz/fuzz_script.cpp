@@ -3,10 +3,9 @@
 // every stored name against a full walk, and destroys the tree. The same
 // bytes traced must get the same answers, and the trace must know the real
 // height of every node.
-#include "LineReader.h"
+#include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
-#include "main.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,8 +36,8 @@ int checkRealHeights(const TraceSession &session, const PelixNode *node) {
   }
   const int left = checkRealHeights(session, node->leftChild);
   const int right = checkRealHeights(session, node->rightChild);
-  if (session.realHeight(node) != std::max(left, right) + 1 ||
-      session.realBalance(*node) != left - right) {
+  if (session.recorder().realHeight(node) != std::max(left, right) + 1 ||
+      session.recorder().realBalance(*node) != left - right) {
     fail("the trace's real height differs at " + std::string(node->idText()));
   }
   return std::max(left, right) + 1;
@@ -67,19 +66,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   const std::string input(reinterpret_cast<const char *>(data), size);
   std::istringstream in(input);
   AnswerCapture answers;
-  std::ostream out(&answers);
-
-  MorvAVLTree tree(out);
+  ScriptSession session(in, answers);
   // Commands past the input's end are only answered; a cap keeps each run
   // fast without skipping any line the input holds, and still answers a
   // few commands that have none.
-  ScriptReader script(in);
   const std::uint32_t count = static_cast<std::uint32_t>(
-      std::min<std::size_t>(script.count(), size + 2));
-  runCommands(script, tree, count);
+      std::min<std::size_t>(session.count(), size + 2));
+  ScriptSession::Step step;
+  for (std::uint32_t i = 0; i < count && session.step(step); ++i) {
+  }
+  MorvAVLTree &tree = session.tree();
 
   // Every command gets at least one answer line.
-  if (std::count(answers.text.begin(), answers.text.end(), '\n') < count) {
+  if (std::count(answers.text().begin(), answers.text().end(), '\n') < count) {
     fail("a command went unanswered");
   }
   // Heights are exact and balanced until the first removal.
@@ -88,15 +87,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
   if (!check.error.empty()) {
     fail(check.error);
   }
-  checkTrace(input, count, answers.text);
+  checkTrace(input, count, answers.text());
 
   // The name index answers every stored name as a full walk does.
   std::set<std::string> names;
   collectNames(TreeInspector::root(tree), names);
   for (const std::string &name : names) {
-    answers.text.clear();
+    answers.clear();
     tree.search(name);
-    if (answers.text != nameSearchByWalk(tree, name)) {
+    if (answers.text() != nameSearchByWalk(tree, name)) {
       fail("name search differs from the walk for '" + name + "'");
     }
   }

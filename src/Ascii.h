@@ -1,6 +1,7 @@
-// The byte classes of the command language, and reading a decimal number
-// from a line. Only ASCII counts: bytes above 0x7F, NUL and control bytes
-// are neither letters nor digits anywhere, whatever the locale.
+// The byte classes of the command language, the rule of which names a
+// search can find, and reading a decimal number from a line. Only ASCII counts:
+// bytes above 0x7F, NUL and control bytes are neither letters nor digits
+// anywhere, whatever the locale.
 #ifndef MORVAVL_ASCII_H
 #define MORVAVL_ASCII_H
 
@@ -12,6 +13,13 @@ inline bool isAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 inline bool isAsciiLetter(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
+// Whether a name search can find records of this name: only a name that
+// begins with a letter. Records whose name is empty or begins with a space
+// are stored and listed like any other, but never found by name.
+inline bool isFindableName(std::string_view name) {
+  return !name.empty() && isAsciiLetter(static_cast<unsigned char>(name[0]));
+}
+
 // White space as the "C" locale's isspace() defines it.
 inline bool isCSpace(unsigned char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');

@@ -1,3 +1,5 @@
+// Refills that never wait for more than the input has, and the count line
+// read as an unsigned extraction reads it.
 #include "LineReader.h"
 
 #include "Ascii.h"

@@ -107,6 +107,13 @@ public:
   // Whether the input began with a byte order mark, which was skipped.
   bool byteOrderMark() const { return byteOrderMark_; }
 
+  // The number of lines read so far.
+  std::uint64_t linesRead() const { return linesRead_; }
+
+private:
+  // Only a session takes the command lines, one per command.
+  friend class ScriptSession;
+
   // The next command line, with a CR before its line feed dropped. False
   // once the input has ended.
   bool next(ScriptLine &line) {
@@ -120,10 +127,7 @@ public:
     }
     return true;
   }
-  // The number of lines read so far.
-  std::uint64_t linesRead() const { return linesRead_; }
 
-private:
   void readCount(std::string_view text);
 
   // A large object: the reader's block lives on the heap.

@@ -1,10 +1,12 @@
+// The tree's operations as named steps (search, link or unlink, update
+// heights, rebalance), each a public entry over a recursive helper that
+// takes a link. The invariants below are cited where they matter.
 #include "MorvAVLTree.h"
 
 #include <algorithm>
 #include <cstring>
-#include <ostream>
 
-// Invariants of the tree (referred to below as I1 to I3):
+// Invariants of the tree (referred to below as I1 to I5):
 //
 // I1 Order: every ID in a node's left subtree is less than the node's ID,
 //    every ID in its right subtree greater. No ID occurs twice.
@@ -27,59 +29,11 @@
 //
 // Every node is a heap allocation owned by exactly one link.
 
-namespace {
+using answer::successful;
+using answer::unsuccessful;
 
-constexpr std::string_view successful = "successful";
-constexpr std::string_view unsuccessful = "unsuccessful";
-
-} // namespace
-
-AnswerWriter::AnswerWriter(std::ostream &out)
-    : out_(out.rdbuf()), failed_(out_ == nullptr) {}
-
-void AnswerWriter::send(const char *text, std::size_t size) {
-  const auto length = static_cast<std::streamsize>(size);
-  failed_ =
-      failed_ || out_->sputn(text, length) != length || out_->pubsync() != 0;
-}
-
-void AnswerWriter::line(std::string_view text) {
-  // Most answers are short: they are framed on the stack, not in pending_.
-  char frame[64];
-  if (text.size() < sizeof frame) {
-    std::memcpy(frame, text.data(), text.size());
-    frame[text.size()] = '\n';
-    send(frame, text.size() + 1);
-    return;
-  }
-  pending_.assign(text.data(), text.size());
-  endLine();
-}
-
-void AnswerWriter::endLine() {
-  pending_.push_back('\n');
-  send(pending_.data(), pending_.size());
-  pending_.clear();
-}
-
-void AnswerWriter::repeatLine(std::string_view text, std::uint64_t times) {
-  constexpr std::uint64_t batchBytes = 1 << 16;
-  const std::uint64_t perBatch =
-      std::max<std::uint64_t>(1, batchBytes / (text.size() + 1));
-  pending_.clear();
-  for (std::uint64_t i = 0; i < std::min(times, perBatch); ++i) {
-    pending_.append(text.data(), text.size()).push_back('\n');
-  }
-  while (times > 0 && !failed_) {
-    const std::uint64_t batch = std::min(times, perBatch);
-    send(pending_.data(), batch * (text.size() + 1));
-    times -= batch;
-  }
-  pending_.clear();
-}
-
-MorvAVLTree::MorvAVLTree(std::ostream &out, TreeEvents *events)
-    : answers_(out), events_(events) {}
+MorvAVLTree::MorvAVLTree(AnswerSink &answers, TreeEvents *events)
+    : answers_(answers), events_(events) {}
 
 MorvAVLTree::~MorvAVLTree() {
   if (root) {
@@ -100,16 +54,9 @@ void MorvAVLTree::deletePostOrder(Link link) {
 
 // ---------------------------------------------------------------- insertion
 
-// A node that leans by more than one level is rotated; most do not.
-MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
-  const std::int32_t balanceFactor = link->balanceFactor;
-  if (balanceFactor >= -1 && balanceFactor <= 1) {
-    return link;
-  }
-  return rotateLeaning(link);
-}
-
-// The helpers update the link they are given in place, root included.
+// Insertion: search down by ID, link the new node at the empty link, then
+// update counts and heights and rebalance on the way back up. The helpers
+// update the link they are given in place, root included.
 void MorvAVLTree::insert(std::string name, std::string id) {
   // A node holds an ID of exactly 8 bytes; the front end lets no other
   // through, and the tree refuses one all the same.
@@ -123,18 +70,18 @@ void MorvAVLTree::insert(std::string name, std::string id) {
   insert(root, name, id);
 }
 
-MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
+MorvAVLTree::Link MorvAVLTree::insert(Link link, std::string &name,
                                       const std::string &id) {
   // Link: the search ended at the empty link where the record belongs. The
   // index makes its room first, so that nothing can fail once the node is
   // linked (I5).
   if (!link) {
     names_.reserve();
-    link = new PelixNode(name, id);
+    link = new PelixNode(std::move(name), id);
     names_.add(link, newNameHash_);
     answers_.line(successful);
     if (events_) {
-      events_->linked(*link);
+      events_->linked(*link, parentOf(link));
     }
     return link;
   }
@@ -155,8 +102,28 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, const std::string &name,
   // path, also after a refused duplicate, and so refreshes stale heights
   // there (I3).
   node->recount();
-  recompute(node);
+  recompute(node, TreeEvents::Recompute::path);
   return checkForRotations(link);
+}
+
+// The node above this one, found by its ID (I1); null for the root. Only an
+// observer asks, so the plain descent keeps no trail.
+const PelixNode *MorvAVLTree::parentOf(const PelixNode *node) const {
+  const PelixNode *parent = nullptr;
+  for (const PelixNode *at = root; at != node;) {
+    parent = at;
+    at = compareIds(node->idText(), *at) < 0 ? at->leftChild : at->rightChild;
+  }
+  return parent;
+}
+
+// A node that leans by more than one level is rotated; most do not.
+MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
+  const std::int32_t balanceFactor = link->balanceFactor;
+  if (balanceFactor >= -1 && balanceFactor <= 1) {
+    return link;
+  }
+  return rotateLeaning(link);
 }
 
 // balance() has just run on the node, so a factor beyond 1 guarantees the
@@ -168,24 +135,22 @@ MorvAVLTree::Link MorvAVLTree::rotateLeaning(Link link) {
   const PelixNode *node = link;
   if (node->balanceFactor > 1) {
     const PelixNode *child = node->leftChild;
-    if (child->balanceFactor > 0 || !child->rightChild) {
-      return rotated(Rotation::right, node, right(link));
+    const bool sameWay = child->balanceFactor > 0;
+    if (sameWay || !child->rightChild) {
+      tellRotation(Rotation::right, node, child, child, !sameWay);
+      return rotateRight(link);
     }
-    return rotated(Rotation::leftRight, node, leftRight(link));
+    tellRotation(Rotation::leftRight, node, child, child->rightChild, false);
+    return rotateLeftRight(link);
   }
   const PelixNode *child = node->rightChild;
-  if (child->balanceFactor < 0 || !child->leftChild) {
-    return rotated(Rotation::left, node, left(link));
+  const bool sameWay = child->balanceFactor < 0;
+  if (sameWay || !child->leftChild) {
+    tellRotation(Rotation::left, node, child, child, !sameWay);
+    return rotateLeft(link);
   }
-  return rotated(Rotation::rightLeft, node, rightLeft(link));
-}
-
-MorvAVLTree::Link MorvAVLTree::rotated(TreeEvents::Rotation kind,
-                                       const PelixNode *at, Link link) {
-  if (events_) {
-    events_->rotated(kind, *at, *link);
-  }
-  return link;
+  tellRotation(Rotation::rightLeft, node, child, child->leftChild, false);
+  return rotateRightLeft(link);
 }
 
 // In each rotation the node that sinks is rebalanced before the one that
@@ -199,15 +164,15 @@ MorvAVLTree::Link MorvAVLTree::rotated(TreeEvents::Rotation kind,
  *      / \           / \
  *     y   z         x   y
  */
-MorvAVLTree::Link MorvAVLTree::left(Link link) {
+MorvAVLTree::Link MorvAVLTree::rotateLeft(Link link) {
   PelixNode *a = link;
   PelixNode *p = a->rightChild;
   a->rightChild = p->leftChild;
   p->leftChild = a;
   p->records = a->records;
   a->recount();
-  recompute(a);
-  recompute(p);
+  recompute(a, TreeEvents::Recompute::rotation);
+  recompute(p, TreeEvents::Recompute::rotation);
   link = p;
   return link;
 }
@@ -219,15 +184,15 @@ MorvAVLTree::Link MorvAVLTree::left(Link link) {
  *    / \               / \
  *   x   y             y   z
  */
-MorvAVLTree::Link MorvAVLTree::right(Link link) {
+MorvAVLTree::Link MorvAVLTree::rotateRight(Link link) {
   PelixNode *a = link;
   PelixNode *p = a->leftChild;
   a->leftChild = p->rightChild;
   p->rightChild = a;
   p->records = a->records;
   a->recount();
-  recompute(a);
-  recompute(p);
+  recompute(a, TreeEvents::Recompute::rotation);
+  recompute(p, TreeEvents::Recompute::rotation);
   link = p;
   return link;
 }
@@ -239,9 +204,9 @@ MorvAVLTree::Link MorvAVLTree::right(Link link) {
  *      \             /
  *       c           b
  */
-MorvAVLTree::Link MorvAVLTree::leftRight(Link link) {
-  left(link->leftChild);
-  return right(link);
+MorvAVLTree::Link MorvAVLTree::rotateLeftRight(Link link) {
+  rotateLeft(link->leftChild);
+  return rotateRight(link);
 }
 
 /*
@@ -251,17 +216,16 @@ MorvAVLTree::Link MorvAVLTree::leftRight(Link link) {
  *      /               \
  *     c                 b
  */
-MorvAVLTree::Link MorvAVLTree::rightLeft(Link link) {
-  right(link->rightChild);
-  return left(link);
+MorvAVLTree::Link MorvAVLTree::rotateRightLeft(Link link) {
+  rotateRight(link->rightChild);
+  return rotateLeft(link);
 }
 
 // ------------------------------------------------------------------- search
 
 void MorvAVLTree::search(std::string key) {
   bool found = false;
-  if (root && !key.empty() &&
-      isAsciiLetter(static_cast<unsigned char>(key.front()))) {
+  if (root && isFindableName(key)) {
     searchName(key, found);
   } else if (root) {
     search(root, key, found); // an ID, or a key that matches nothing
@@ -269,6 +233,25 @@ void MorvAVLTree::search(std::string key) {
   if (!found) {
     answers_.line(unsuccessful);
   }
+  if (events_) {
+    events_->searched(found ? matchesOf(key) : 0);
+  }
+}
+
+// How many records a search that found something wrote: one for an ID, the
+// ring of the name otherwise (I5).
+std::uint64_t MorvAVLTree::matchesOf(const std::string &key) const {
+  if (!isFindableName(key)) {
+    return 1;
+  }
+  std::uint64_t matches = 0;
+  const PelixNode *first = names_.find(key);
+  const PelixNode *record = first;
+  do {
+    ++matches;
+    record = record->nextSameName;
+  } while (record != first);
+  return matches;
 }
 
 // The index yields the records with this name in no particular order; each
@@ -379,7 +362,7 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
 
   // A name, when it has very many records: every node is visited, in
   // pre-order.
-  if (!isAsciiLetter(first)) {
+  if (!isFindableName(key)) {
     return;
   }
   if (node->name == key) {
@@ -419,9 +402,6 @@ bool MorvAVLTree::remove(Link link, const std::string &id) {
 
   // The answer is known before anything changes.
   answers_.line(successful);
-  if (events_) {
-    events_->removing(*link);
-  }
 
   // Unlink: the record leaves the index (I5). A node with children takes
   // over another record and stays; only a childless node leaves its link.
@@ -433,54 +413,59 @@ bool MorvAVLTree::remove(Link link, const std::string &id) {
   return true;
 }
 
-// Replaces the record in the link with the one that may take its place and
-// frees the node that record came from. Returns the node in the link, or
-// null when it has no children and must be unlinked by the caller.
+// The removal's unlink step: replaces the record in the link with the one
+// that takes its place, frees the node that record came from, and updates
+// the heights there. Returns the node in the link, or null when it has no
+// children and must be unlinked by the caller; then nothing is recomputed,
+// not even its parent.
 PelixNode *MorvAVLTree::inOrderSuc(Link link) {
+  using Removal = TreeEvents::Removal;
   PelixNode *node = link;
   PelixNode *larger = node->rightChild;
 
-  // One child: its whole content moves up, both its links included.
+  if (!node->leftChild && !larger) {
+    tellRemoval(Removal::leaf, node, nullptr, nullptr);
+    return nullptr;
+  }
+
   if (!node->leftChild || !larger) {
+    // One child: its whole content moves up, both its links included.
     PelixNode *child = node->leftChild ? node->leftChild : larger;
-    if (!child) {
-      return nullptr;
-    }
+    tellRemoval(larger ? Removal::onlyRightChild : Removal::onlyLeftChild, node,
+                child, nullptr);
     takeOver(node, child);
     node->leftChild = child->leftChild;
     node->rightChild = child->rightChild;
     release(child);
-    node->recount();
-    recompute(node);
-    return node;
-  }
-
-  // Two children: the in-order successor is the leftmost node under the
-  // right child. Only its parent and this node are recomputed; the nodes in
-  // between keep their stored heights (I3), though each of them loses the
-  // successor from its count (I4).
-  if (!larger->leftChild) {
+  } else if (!larger->leftChild) {
+    // Two children, and the right child is the in-order successor.
+    tellRemoval(Removal::successorIsRightChild, node, larger, nullptr);
     takeOver(node, larger);
     node->rightChild = larger->rightChild;
     release(larger);
-    node->recount();
-    recompute(node);
-    return node;
+  } else {
+    // Two children: the in-order successor is the leftmost node under the
+    // right child. Only its parent and this node are recomputed; the nodes
+    // in between keep their stored heights (I3), though each of them loses
+    // the successor from its count (I4).
+    PelixNode *parent = larger;
+    PelixNode *successor = larger->leftChild;
+    --larger->records;
+    while (successor->leftChild) {
+      parent = successor;
+      --parent->records;
+      successor = successor->leftChild;
+    }
+    tellRemoval(Removal::farSuccessor, node, successor, parent);
+    takeOver(node, successor);
+    parent->leftChild = successor->rightChild;
+    recompute(parent, TreeEvents::Recompute::removal);
+    release(successor);
   }
-  PelixNode *parent = larger;
-  PelixNode *successor = larger->leftChild;
-  --larger->records;
-  while (successor->leftChild) {
-    parent = successor;
-    --parent->records;
-    successor = successor->leftChild;
-  }
-  takeOver(node, successor);
-  parent->leftChild = successor->rightChild;
-  recompute(parent);
-  release(successor);
+
+  // Update heights: the node that took the record over.
   node->recount();
-  recompute(node);
+  recompute(node, TreeEvents::Recompute::removal);
   return node;
 }
 
@@ -495,9 +480,6 @@ void MorvAVLTree::release(PelixNode *node) {
 // Moves another node's record into this one, with the record's place in
 // the name index (I5); the other node is freed next.
 void MorvAVLTree::takeOver(PelixNode *node, PelixNode *from) {
-  if (events_) {
-    events_->moving(*from, *node);
-  }
   std::memcpy(node->id, from->id, PelixNode::idSize);
   node->name = std::move(from->name);
   names_.move(from, node);
@@ -562,49 +544,49 @@ void MorvAVLTree::printPostOrder() {
 
 void MorvAVLTree::printListing(Traversal traversal) const {
   if (root) {
-    bool first = false;
-    (this->*traversal)(root, first);
+    bool nameWritten = false;
+    (this->*traversal)(root, nameWritten);
   }
   answers_.endLine();
 }
 
-void MorvAVLTree::printInOrder(ConstLink link, bool &first) const {
+void MorvAVLTree::printInOrder(ConstLink link, bool &nameWritten) const {
   if (link->leftChild) {
-    printInOrder(link->leftChild, first);
+    printInOrder(link->leftChild, nameWritten);
   }
-  listName(link->name, first);
+  listName(link->name, nameWritten);
   if (link->rightChild) {
-    printInOrder(link->rightChild, first);
+    printInOrder(link->rightChild, nameWritten);
   }
 }
 
-void MorvAVLTree::printPreOrder(ConstLink link, bool &first) const {
-  listName(link->name, first);
+void MorvAVLTree::printPreOrder(ConstLink link, bool &nameWritten) const {
+  listName(link->name, nameWritten);
   if (link->leftChild) {
-    printPreOrder(link->leftChild, first);
+    printPreOrder(link->leftChild, nameWritten);
   }
   if (link->rightChild) {
-    printPreOrder(link->rightChild, first);
+    printPreOrder(link->rightChild, nameWritten);
   }
 }
 
-void MorvAVLTree::printPostOrder(ConstLink link, bool &first) const {
+void MorvAVLTree::printPostOrder(ConstLink link, bool &nameWritten) const {
   if (link->leftChild) {
-    printPostOrder(link->leftChild, first);
+    printPostOrder(link->leftChild, nameWritten);
   }
   if (link->rightChild) {
-    printPostOrder(link->rightChild, first);
+    printPostOrder(link->rightChild, nameWritten);
   }
-  listName(link->name, first);
+  listName(link->name, nameWritten);
 }
 
-void MorvAVLTree::listName(const std::string &name, bool &first) const {
+void MorvAVLTree::listName(const std::string &name, bool &nameWritten) const {
   std::string &line = answers_.pending();
-  if (first) {
+  if (nameWritten) {
     line += ", ";
   }
   line += name;
-  first = true;
+  nameWritten = true;
 }
 
 // The stored height, stale or not (I3): callers compare this answer with

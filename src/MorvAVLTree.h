@@ -1,8 +1,9 @@
-// The record tree: an AVL tree of PelixNode records keyed by ID, and the
-// channel through which its operations write their answers.
+// The record tree: an AVL tree of PelixNode records keyed by ID. Each
+// operation writes its own answers, through the sink the tree was given.
 #ifndef MORVAVL_MORVAVLTREE_H
 #define MORVAVL_MORVAVLTREE_H
 
+#include "AnswerSink.h"
 #include "Ascii.h"
 #include "NameIndex.h"
 #include "PelixNode.h"
@@ -10,41 +11,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Writes answer lines. Each line reaches the stream's buffer in one piece
-// and is flushed at once, so a caller that reads an answer per command never
-// waits. Once the buffer refuses a write, nobody can read the answers any
-// more, and the rest are dropped.
-class AnswerWriter {
-public:
-  explicit AnswerWriter(std::ostream &out);
-
-  void line(std::string_view text);
-  // The same line many times over, in large writes: for answers that are
-  // all known at once.
-  void repeatLine(std::string_view text, std::uint64_t times);
-
-  // A line built piece by piece (a listing) goes out with endLine().
-  std::string &pending() { return pending_; }
-  void endLine();
-
-private:
-  void send(const char *text, std::size_t size);
-
-  std::streambuf *out_;
-  bool failed_ = false;
-  std::string pending_;
-};
-
 class MorvAVLTree {
 public:
-  // Answers go to out. An observer, if given, is told each step the
-  // operations take (TreeEvents.h); it must outlive the tree.
-  explicit MorvAVLTree(std::ostream &out, TreeEvents *events = nullptr);
+  // Answers go to the sink. An observer, if given, is told each decision
+  // the operations take (TreeEvents.h). Both must outlive the tree.
+  explicit MorvAVLTree(AnswerSink &answers, TreeEvents *events = nullptr);
   // Frees every node, children first.
   ~MorvAVLTree();
   MorvAVLTree(const MorvAVLTree &) = delete;
@@ -82,34 +57,41 @@ public:
   // Writes the root's stored height, 0 for an empty tree.
   void printLevelCount() const;
 
-  // The front end answers the lines it rejects through the same channel.
-  AnswerWriter &answers() { return answers_; }
-
 private:
   // A link is the pointer that holds a subtree (root or a child field), so
   // a helper given the link can replace the subtree in place.
   using Link = PelixNode *&;
   using ConstLink = PelixNode *const &;
 
-  Link insert(Link link, const std::string &name, const std::string &id);
+  // The name is moved into the new node, if one is made.
+  Link insert(Link link, std::string &name, const std::string &id);
+  const PelixNode *parentOf(const PelixNode *node) const;
   Link checkForRotations(Link link);
   Link rotateLeaning(Link link);
-  Link rotated(TreeEvents::Rotation kind, const PelixNode *at, Link link);
+  void tellRotation(TreeEvents::Rotation kind, const PelixNode *node,
+                    const PelixNode *child, const PelixNode *rising,
+                    bool missingGrandchild) {
+    if (events_) {
+      events_->rotating({kind, node, child, rising, node->balanceFactor,
+                         child->balanceFactor, missingGrandchild});
+    }
+  }
   // balance(), with the values it replaces told to an observer.
-  void recompute(PelixNode *node) {
+  void recompute(PelixNode *node, TreeEvents::Recompute why) {
     const std::int32_t height = node->height;
     const std::int32_t balanceFactor = node->balanceFactor;
     node->balance();
     if (events_) {
-      events_->recomputed(*node, height, balanceFactor);
+      events_->recomputed(*node, why, height, balanceFactor);
     }
   }
-  Link left(Link link);
-  Link right(Link link);
-  Link leftRight(Link link);
-  Link rightLeft(Link link);
+  Link rotateLeft(Link link);
+  Link rotateRight(Link link);
+  Link rotateLeftRight(Link link);
+  Link rotateRightLeft(Link link);
 
   void search(ConstLink link, const std::string &key, bool &found) const;
+  std::uint64_t matchesOf(const std::string &key) const;
   void searchName(const std::string &name, bool &found);
   void indexNames(Link link);
   // A name search's match on its way to its pre-order position.
@@ -123,15 +105,22 @@ private:
   // Whether a record was removed, so that the path can be recounted.
   bool remove(Link link, const std::string &id);
   PelixNode *inOrderSuc(Link link);
+  void tellRemoval(TreeEvents::Removal kind, const PelixNode *node,
+                   const PelixNode *taken, const PelixNode *successorParent) {
+    if (events_) {
+      events_->removing({kind, node, taken, successorParent});
+    }
+  }
   void takeOver(PelixNode *node, PelixNode *from);
   void release(PelixNode *node);
   void inOrder(ConstLink link, std::uint32_t &counter,
                std::string &target) const;
 
-  void printInOrder(ConstLink link, bool &first) const;
-  void printPreOrder(ConstLink link, bool &first) const;
-  void printPostOrder(ConstLink link, bool &first) const;
-  void listName(const std::string &name, bool &first) const;
+  // nameWritten: whether the listing line holds a name already.
+  void printInOrder(ConstLink link, bool &nameWritten) const;
+  void printPreOrder(ConstLink link, bool &nameWritten) const;
+  void printPostOrder(ConstLink link, bool &nameWritten) const;
+  void listName(const std::string &name, bool &nameWritten) const;
   // One listing line: the traversal's names, then the line end.
   using Traversal = void (MorvAVLTree::*)(ConstLink, bool &) const;
   void printListing(Traversal traversal) const;
@@ -150,8 +139,8 @@ private:
   // A name search's matches; kept between searches so that its room is
   // reused.
   std::vector<Match> matches_;
-  // Writing an answer is not a change of the tree, so const reports write.
-  mutable AnswerWriter answers_;
+  // Writing an answer is not a change of the tree: const reports write.
+  AnswerSink &answers_;
   TreeEvents *events_;
 };
 

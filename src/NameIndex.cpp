@@ -1,3 +1,5 @@
+// The index's table: linear probing under a keyed hash, deletion by
+// backward shift, and the rings of records that share a name.
 #include "NameIndex.h"
 
 #include <chrono>

@@ -154,7 +154,7 @@ inline void walkForName(const PelixNode *node, const std::string &name,
 inline std::string nameSearchByWalk(const MorvAVLTree &tree,
                                     const std::string &name) {
   std::string ids;
-  if (!name.empty() && isAsciiLetter(static_cast<unsigned char>(name[0]))) {
+  if (isFindableName(name)) {
     walkForName(TreeInspector::root(tree), name, ids);
   }
   return ids.empty() ? "unsuccessful\n" : ids;

@@ -7,7 +7,7 @@
 // the program's answers and leave its tree, and the trace must know every
 // node's real height.
 #include "Drawing.h"
-#include "LineReader.h"
+#include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
 #include "main.h"
@@ -62,7 +62,7 @@ struct History {
 // Runs one random command through the front end, on the model and with the
 // full walks, and compares the answers and then the records.
 void runAndCompare(std::mt19937 &rng, const History &history, MorvAVLTree &tree,
-                   std::ostringstream &out, Model &model, bool &removed) {
+                   AnswerCapture &out, Model &model, bool &removed) {
   const std::string id = std::to_string(10000000 + rng() % history.idSpace);
   const std::string &name = history.names[rng() % history.names.size()];
   std::vector<std::string> ids;
@@ -98,10 +98,10 @@ void runAndCompare(std::mt19937 &rng, const History &history, MorvAVLTree &tree,
     expected = nameSearchByWalk(tree, name);
   }
 
-  out.str("");
+  out.clear();
   LineStream stream(line);
-  parseAndPerform(stream, tree);
-  EXPECT_EQ(out.str(), expected) << line;
+  parseAndPerform(stream, tree, out);
+  EXPECT_EQ(out.text(), expected) << line;
   const TreeCheck check = checkTree(tree, !removed);
   ASSERT_EQ(check.error, "") << "after " << line;
 
@@ -117,7 +117,7 @@ void runAndCompare(std::mt19937 &rng, const History &history, MorvAVLTree &tree,
 TEST(Differential, SmallKeySpacesMatchTheMapModel) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     std::mt19937 rng(seed);
-    std::ostringstream out;
+    AnswerCapture out;
     MorvAVLTree tree(out);
     Model model;
     bool removed = false;
@@ -132,7 +132,7 @@ TEST(Differential, SmallKeySpacesMatchTheMapModel) {
 
 TEST(Differential, LongHistoryMatchesTheMapModel) {
   std::mt19937 rng(2024);
-  std::ostringstream out;
+  AnswerCapture out;
   MorvAVLTree tree(out);
   Model model;
   bool removed = false;
@@ -158,8 +158,9 @@ std::string realValuesDiffer(const TraceSession &session, const PelixNode *node,
     error = realValuesDiffer(session, node->rightChild, right);
   }
   real = std::max(left, right) + 1;
-  if (error.empty() && (session.realHeight(node) != real ||
-                        session.realBalance(*node) != left - right)) {
+  if (error.empty() &&
+      (session.recorder().realHeight(node) != real ||
+       session.recorder().realBalance(*node) != left - right)) {
     error = "real values of " + std::string(node->idText());
   }
   return error;
@@ -205,10 +206,11 @@ TEST(Differential, TraceAnswersAndKnowsTheRealHeights) {
     }
 
     std::istringstream plainIn(script);
-    std::ostringstream plainOut;
-    MorvAVLTree plainTree(plainOut);
-    ScriptReader reader(plainIn);
-    runCommands(reader, plainTree, reader.count());
+    ScriptSession plain(plainIn);
+    std::string plainAnswers;
+    for (ScriptSession::Step step; plain.step(step);) {
+      plainAnswers += step.answers;
+    }
 
     std::istringstream tracedIn(script);
     TraceSession session(tracedIn);
@@ -220,10 +222,10 @@ TEST(Differential, TraceAnswersAndKnowsTheRealHeights) {
       ASSERT_EQ(realValuesDiffer(session, session.view().root(), real), "")
           << "seed " << seed << ", after line " << step.line;
     }
-    EXPECT_EQ(answers, plainOut.str()) << "seed " << seed;
+    EXPECT_EQ(answers, plainAnswers) << "seed " << seed;
     std::string shape;
     writeShape(session, shape);
-    EXPECT_EQ(shape, shapeOf(TreeInspector::root(plainTree)))
+    EXPECT_EQ(shape, shapeOf(TreeInspector::root(plain.tree())))
         << "seed " << seed;
   }
 }

@@ -11,10 +11,8 @@
 //   positions-from-1   counts removeInorder positions from 1
 //   real-level-count   answers printLevelCount with the real height
 //   lazy-duplicate     refuses a duplicate ID without recomputing the path
-#include "LineReader.h"
-#include "Tracer.h"
+#include "ScriptSession.h"
 #include "TreeView.h"
-#include "main.h"
 
 #include <csignal>
 #include <cstdio>
@@ -61,48 +59,49 @@ int main(int argc, char **argv) {
     }
   };
 
+  // Each command's answers are held back until the fault has had its say
+  // about them.
   AnswerCapture capture;
-  std::ostream out(&capture);
-  MorvAVLTree tree(out);
-  ScriptReader script(std::cin);
-  ScriptLine line;
+  ScriptSession script(std::cin, capture);
+  const TreeView tree(script.tree());
   bool complained = false;
-  for (std::uint32_t i = 0; i < script.count(); ++i) {
-    capture.text.clear();
-    if (!script.next(line)) {
-      answerMissingLines(tree, script.count() - i);
-      write(capture.text);
+  for (ScriptSession::Step step; script.take(step);) {
+    capture.clear();
+    if (step.missing) {
+      script.perform(step);
+      script.answerRest();
+      write(capture.text());
       break;
     }
-    LineStream stream(line.text);
-    Command command = parseCommand(stream);
+    Command &command = step.command;
     using Kind = Command::Kind;
     if (fault == "positions-from-1" && command.kind == Kind::removeInOrder) {
       --command.position;
     }
+    std::string answers;
     if (fault == "lazy-duplicate" && command.kind == Kind::insert &&
-        TreeView(tree).descend(command.id, [](const PelixNode *) {})) {
-      capture.text = "unsuccessful\n";
+        tree.descend(command.id, [](const PelixNode *) {})) {
+      answers = std::string(answer::unsuccessful) + "\n";
     } else if (fault == "real-level-count" &&
                command.kind == Kind::printLevelCount) {
-      capture.text = std::to_string(realHeight(TreeView(tree).root())) + "\n";
+      answers = std::to_string(realHeight(tree.root())) + "\n";
     } else {
-      performCommand(command, tree);
+      script.perform(step);
+      answers = capture.text();
     }
     if (fault == "swap-listing" && command.kind == Kind::printPreOrder) {
-      std::string &listing = capture.text;
-      const std::size_t first = listing.find(", ");
-      const std::size_t second = listing.find(", ", first + 2);
+      const std::size_t first = answers.find(", ");
+      const std::size_t second = answers.find(", ", first + 2);
       if (second != std::string::npos) {
-        listing = listing.substr(first + 2, second - first - 2) + ", " +
-                  listing.substr(0, first) + listing.substr(second);
+        answers = answers.substr(first + 2, second - first - 2) + ", " +
+                  answers.substr(0, first) + answers.substr(second);
       }
     }
     if (fault == "complain" && !complained) {
       std::fputs("warning: something odd\n", stderr);
       complained = true;
     }
-    write(capture.text);
+    write(answers);
   }
   std::fflush(stdout);
   return 0;

@@ -1,7 +1,7 @@
 // The front end's reading primitives and conversions, checked against the
 // standard library behaviour they reproduce.
 #include "AllocationCounter.h"
-#include "LineReader.h"
+#include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
 #include "main.h"
@@ -148,13 +148,19 @@ TEST(CommandCount, ReadsLikeUnsignedExtractionWithinRange) {
   // The rest of the count line is dropped; the next line is a command, and
   // lines are numbered from the input's first.
   std::istringstream in("\n2 x\ny\r\n");
-  ScriptReader script(in);
-  EXPECT_EQ(script.countLine().number, 2u);
-  ScriptLine next;
-  ASSERT_TRUE(script.next(next));
-  EXPECT_EQ(next.text, "y");
-  EXPECT_EQ(next.number, 3u);
-  EXPECT_TRUE(next.droppedCr);
+  ScriptSession session(in);
+  EXPECT_EQ(session.script().countLine().number, 2u);
+  ScriptSession::Step step;
+  ASSERT_TRUE(session.step(step));
+  EXPECT_EQ(step.text, "y");
+  EXPECT_EQ(step.line, 3u);
+  EXPECT_TRUE(step.droppedCr);
+  EXPECT_FALSE(step.missing);
+  ASSERT_TRUE(session.step(step));
+  EXPECT_TRUE(step.missing);
+  EXPECT_EQ(step.line, 4u);
+  EXPECT_EQ(step.answers, "unsuccessful\n");
+  EXPECT_FALSE(session.step(step));
 }
 
 // "removeInorder" takes its position as std::stoi converts it; positions are
@@ -175,16 +181,16 @@ TEST(RemoveInOrderArgument, ConvertsLikeStoi) {
     }
     const bool removes = converts && static_cast<std::uint32_t>(value) < 5;
 
-    std::ostringstream out;
+    AnswerCapture out;
     MorvAVLTree tree(out);
     for (int i = 0; i < 5; ++i) {
       tree.insert("N", std::to_string(10000000 + i));
     }
-    out.str("");
+    out.clear();
     const std::string text = "removeInorder " + argument;
     LineStream line(text);
-    parseAndPerform(line, tree);
-    EXPECT_EQ(out.str(), removes ? "successful\n" : "unsuccessful\n")
+    parseAndPerform(line, tree, out);
+    EXPECT_EQ(out.text(), removes ? "successful\n" : "unsuccessful\n")
         << "'" << argument << "'";
     EXPECT_EQ(checkTree(tree, false).nodes, removes ? 4u : 5u);
   }
@@ -193,28 +199,37 @@ TEST(RemoveInOrderArgument, ConvertsLikeStoi) {
 } // namespace
 
 // Commands announced beyond the end of the input are each answered once, in
-// order, across many batched writes.
-TEST(RunCommands, EveryMissingCommandIsAnsweredOnce) {
+// order: the first lineless one by its step, the rest together, across many
+// batched writes.
+TEST(ScriptSession, EveryMissingCommandIsAnsweredOnce) {
   std::istringstream in("100000\ninsert \"Al\" 12345678");
-  std::ostringstream out;
-  MorvAVLTree tree(out);
-  ScriptReader script(in);
-  runCommands(script, tree, script.count());
+  AnswerCapture out;
+  ScriptSession session(in, out);
+  ScriptSession::Step step;
+  ASSERT_TRUE(session.step(step));
+  ASSERT_TRUE(session.step(step));
+  EXPECT_TRUE(step.missing);
+  EXPECT_EQ(step.missingAfter, 99998u);
+  session.answerRest();
+  EXPECT_FALSE(session.step(step));
   std::string expected = "successful\n";
   for (int i = 1; i < 100000; ++i) {
     expected += "unsuccessful\n";
   }
-  EXPECT_EQ(out.str(), expected);
+  EXPECT_EQ(out.text(), expected);
 }
 
 // Once buffers have grown, commands allocate nothing but the node and the
 // strings of a new record; names this short need no string allocation.
 TEST(ParseAndPerform, SteadyStateAllocatesOnlyNewNodes) {
-  std::ostringstream out;
+  AnswerCapture out;
   MorvAVLTree tree(out);
+  // The answers are dropped as they come, so that only the commands
+  // allocate.
   const auto perform = [&](const std::string &text) {
     LineStream line(text);
-    parseAndPerform(line, tree);
+    parseAndPerform(line, tree, out);
+    out.clear();
   };
   for (int i = 0; i < 1000; ++i) {
     perform("insert \"Short Name\" " + std::to_string(10000000 + i * 3));
@@ -225,8 +240,6 @@ TEST(ParseAndPerform, SteadyStateAllocatesOnlyNewNodes) {
       "search 10000300",    "search \"Short Name\"", "remove 10000301",
       "removeInorder 5000", "printLevelCount",       "frobnicate",
       "insert \"x1\" 1",    "printInorder",          "search 99999999"};
-  out.str(std::string(4 << 20, ' ')); // room for every answer below
-  out.seekp(0);
   const std::string insert = "insert \"Short Name\" 10000301";
   const std::string remove = "remove 10000300";
   const std::size_t before = totalAllocations();

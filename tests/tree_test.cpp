@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -22,12 +21,12 @@ protected:
   }
 
   std::string answers() {
-    std::string text = out.str();
-    out.str("");
+    std::string text = out.text();
+    out.clear();
     return text;
   }
 
-  std::ostringstream out;
+  AnswerCapture out;
   MorvAVLTree tree{out};
 };
 
@@ -50,7 +49,7 @@ TEST_F(TreeTest, RotationsLeaveExactShapeAndHeights) {
       {"ABCDEFG", "D:3(B:2(A:1,C:1),F:2(E:1,G:1))"}, // ascending run
   };
   for (const RotationCase &c : cases) {
-    std::ostringstream sink;
+    AnswerCapture sink;
     MorvAVLTree t{sink};
     for (const char *p = c.inserts; *p; ++p) {
       t.insert(std::string(1, *p), std::string(1, *p - 'A' + '1') + "0000000");
@@ -83,7 +82,7 @@ TEST_F(TreeTest, AscendingInsertsStayLogarithmic) {
 TEST_F(TreeTest, EveryNodeIsFreedByRemovalOrDestruction) {
   const std::size_t before = liveAllocations();
   {
-    std::ostringstream sink;
+    AnswerCapture sink;
     MorvAVLTree t{sink};
     for (int i = 0; i < 300; ++i) {
       // Names too long for the small-string buffer allocate too.
@@ -115,7 +114,7 @@ TEST_F(TreeTest, StaleFactorWithMissingGrandchildRotatesSingly) {
        "Lou:3(Pam:2(Zoe:1,-),Ada:1)"},
   };
   for (const auto &c : cases) {
-    std::ostringstream sink;
+    AnswerCapture sink;
     MorvAVLTree t{sink};
     for (int i = 0; i < 7; ++i) {
       t.insert(names[i], std::to_string(c.ids[i] * 1000000));
@@ -135,7 +134,7 @@ namespace {
 
 // The slots that finding every name reads: what inserting them cost.
 std::size_t probesToFindAll(const std::vector<std::string> &names) {
-  std::ostringstream sink;
+  AnswerCapture sink;
   MorvAVLTree tree{sink};
   for (std::size_t i = 0; i < names.size(); ++i) {
     tree.insert(names[i], std::to_string(10000000 + i));

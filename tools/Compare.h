@@ -48,29 +48,4 @@ struct Program {
 Outcome runAndCompare(const Program &program, std::string_view script,
                       const Reference &reference);
 
-// The report of an outcome that differs, for people: what differed, at
-// which script line, the expected and written answers, the three commands
-// before, the tree just before that command, drawn at most depth levels
-// deep.
-std::string describe(std::string_view name, std::string_view script,
-                     const Reference &reference, const Outcome &outcome,
-                     unsigned depth);
-
-// Every command of a script, for a short one: its line, morvavl's answers,
-// the program's where they differ, and why morvavl answers so.
-std::string describeEach(std::string_view script, const Reference &reference,
-                         const Outcome &outcome);
-
-// Shrinks a script that differs, as test-case reducers do: drops chunks of
-// commands, halving them down to single lines, as long as the program still
-// differs, then tries simpler forms of the lines left. Runs the program at
-// most maxRuns times; deterministic but for timeouts.
-struct Reduction {
-  std::string script;
-  std::uint64_t runs = 0;
-  bool limitReached = false;
-};
-Reduction reduce(const Program &program, std::string_view script,
-                 std::uint64_t maxRuns);
-
 #endif

@@ -1,3 +1,5 @@
+// Each drawing walks the tree from the root through the read-only view and
+// asks the recorder for real heights; none of them changes anything.
 #include "Drawing.h"
 
 #include "Text.h"
@@ -9,8 +11,8 @@ namespace {
 // real ones where they differ.
 void appendValues(const TraceSession &session, const PelixNode &node,
                   std::string_view separator, std::string &out) {
-  const std::int32_t real = session.realHeight(&node);
-  const std::int32_t balance = session.realBalance(node);
+  const std::int32_t real = session.recorder().realHeight(&node);
+  const std::int32_t balance = session.recorder().realBalance(node);
   out += "height " + std::to_string(node.height);
   if (real != node.height) {
     out += " (stale, real " + std::to_string(real) + ")";
@@ -87,14 +89,15 @@ struct DotDrawing {
   }
 
   void node(const PelixNode &node, unsigned level) {
-    const bool stale = session.realHeight(&node) != node.height ||
-                       session.realBalance(node) != node.balanceFactor;
+    const bool stale =
+        session.recorder().realHeight(&node) != node.height ||
+        session.recorder().realBalance(node) != node.balanceFactor;
     out += "  " + nameOf(node) + " [label=\"" + std::string(node.idText()) +
            "\\n" + dotString("\"" + node.name + "\"") + "\\n";
     std::string values;
     appendValues(session, node, "\\n", values);
     out += values + "\"";
-    if (session.touched(&node)) {
+    if (session.recorder().touched(&node)) {
       out += ", fillcolor=\"#cfe2ff\"";
     }
     if (stale) {

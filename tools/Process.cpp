@@ -1,3 +1,5 @@
+// fork and exec with pipes on all three standard streams, driven by one
+// poll loop until the output ends or the time is up.
 #include "Process.h"
 
 #include <cerrno>

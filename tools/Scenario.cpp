@@ -1,3 +1,4 @@
+// Scenario files are read line by line; escapes are undone per line.
 #include "Scenario.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Byte escapes, records and numbers as the tools show them.
 #include "Text.h"
 
 namespace text {

@@ -1,14 +1,69 @@
+// The frame every tool's main runs in, and the parsing of options and
+// numbers they share.
 #include "Tool.h"
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace tool {
+
+namespace {
 
 int error(std::string_view name, const std::string &message) {
   std::fprintf(stderr, "%.*s: error: %s\n", static_cast<int>(name.size()),
                name.data(), message.c_str());
   return usageError;
+}
+
+bool asksForHelp(const Description &tool, int argc, char **argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      return true;
+    }
+    if (arg == "--" ||
+        (tool.optionsEndAtOperand && (arg.empty() || arg[0] != '-'))) {
+      return false;
+    }
+  }
+  return false;
+}
+
+} // namespace
+
+void fail(std::string message) { throw Failure{std::move(message)}; }
+
+std::string cannotWrite(std::string_view what) {
+  return "cannot write " + std::string(what) + ": " + std::strerror(errno);
+}
+
+std::string cannotRead(std::string_view what) {
+  return "cannot read " + std::string(what) + ": " + std::strerror(errno);
+}
+
+int run(const Description &tool, int argc, char **argv,
+        int (*body)(Arguments &args)) {
+  if (asksForHelp(tool, argc, argv)) {
+    std::fwrite(tool.usage.data(), 1, tool.usage.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0
+                                    : error(tool.name, cannotWrite("the help"));
+  }
+  int status = 0;
+  try {
+    Arguments args(argc, argv);
+    status = body(args);
+  } catch (const Failure &failure) {
+    std::fflush(stdout);
+    return error(tool.name, failure.message);
+  } catch (const std::bad_alloc &) {
+    std::fflush(stdout);
+    return error(tool.name, "out of memory");
+  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    return error(tool.name, cannotWrite("standard output"));
+  }
+  return status;
 }
 
 void Output::flush() {

@@ -1,6 +1,6 @@
-// What the companion tools share as command-line programs: errors in one
-// line on standard error, output that reports a failed write, and the
-// reading of their options.
+// What the companion tools share as command-line programs: one frame for
+// their mains (--help, and errors in one line on standard error with status
+// 2), output that reports a failed write, and the reading of their options.
 #ifndef MORVAVL_TOOLS_TOOL_H
 #define MORVAVL_TOOLS_TOOL_H
 
@@ -17,8 +17,34 @@ namespace tool {
 // The exit status of a usage or I/O error.
 constexpr int usageError = 2;
 
-// Writes "NAME: error: MESSAGE" on standard error and returns usageError.
-int error(std::string_view name, const std::string &message);
+class Arguments;
+
+// A tool, as its main presents it.
+struct Description {
+  std::string_view name;  // as messages name it: "morvavl-trace"
+  std::string_view usage; // what --help writes
+  // Options end at the first operand, so that the arguments after it (a
+  // program's own) are never read as options.
+  bool optionsEndAtOperand = false;
+};
+
+// A usage or I/O error: thrown anywhere in a tool, it ends the tool with
+// "NAME: error: MESSAGE" on standard error and status 2.
+struct Failure {
+  std::string message;
+};
+[[noreturn]] void fail(std::string message);
+
+// Runs a tool's main. --help or -h among the options writes the usage and
+// returns 0. A Failure, exhausted memory, and standard output that cannot
+// be written each end the tool with one line on standard error and status
+// 2; otherwise the body's status is returned.
+int run(const Description &tool, int argc, char **argv,
+        int (*body)(Arguments &args));
+
+// "cannot write FILE: REASON", from errno.
+std::string cannotWrite(std::string_view what);
+std::string cannotRead(std::string_view what);
 
 // Output collected in a buffer and written in large pieces, or at once when
 // someone may be waiting for it. Remembers whether a write failed.

@@ -3,6 +3,8 @@
 // script that shows a difference.
 #include "Compare.h"
 #include "Generator.h"
+#include "Reducer.h"
+#include "Report.h"
 #include "Scenario.h"
 #include "Text.h"
 #include "Tool.h"
@@ -16,9 +18,7 @@
 
 namespace {
 
-constexpr std::string_view toolName = "morvavl-compare";
-
-constexpr const char *usage =
+constexpr std::string_view usage =
     R"(usage: morvavl-compare [OPTIONS] PROGRAM [ARG...]
 
 Runs PROGRAM, a program for morvavl's command language, on each script given
@@ -151,23 +151,23 @@ struct Script {
 };
 
 // A script file, or a scenario file, whose answers must be morvavl's.
-bool loadScript(const std::string &path, Script &script, std::string &problem) {
+Script loadScript(const std::string &path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    problem = "cannot read " + path + ": " + std::strerror(errno);
-    return false;
+    tool::fail(tool::cannotRead(path));
   }
+  Script script;
   std::string bytes{std::istreambuf_iterator<char>(file),
                     std::istreambuf_iterator<char>()};
   script.name = path;
   if (!isScenarioFile(path)) {
     script.text = std::move(bytes);
-    return true;
+    return script;
   }
   Scenario scenario = parseScenario(bytes);
   if (!scenario.complete) {
-    problem = path + " is not a scenario file: it lacks the <<< and >>> parts";
-    return false;
+    tool::fail(path +
+               " is not a scenario file: it lacks the <<< and >>> parts");
   }
   const Reference reference = referenceOf(scenario.input);
   std::string answers;
@@ -177,11 +177,10 @@ bool loadScript(const std::string &path, Script &script, std::string &problem) {
     }
   }
   if (answers != scenario.expected) {
-    problem = path + ": its answers are not morvavl's";
-    return false;
+    tool::fail(path + ": its answers are not morvavl's");
   }
   script.text = std::move(scenario.input);
-  return true;
+  return script;
 }
 
 class Comparison {
@@ -224,9 +223,8 @@ private:
     const Outcome outcome =
         runAndCompare(options_.program, script.text, reference);
     if (!outcome.run.startError.empty()) {
-      tool::error(toolName, "cannot run " + options_.program.command[0] + ": " +
-                                outcome.run.startError);
-      return tool::usageError;
+      tool::fail("cannot run " + options_.program.command[0] + ": " +
+                 outcome.run.startError);
     }
     if (!outcome.differs()) {
       if (options_.verbose) {
@@ -249,9 +247,7 @@ private:
     std::ofstream file(options_.reduceFile, std::ios::binary);
     file << reduction.script;
     if (!file.flush()) {
-      tool::error(toolName, "cannot write " + options_.reduceFile + ": " +
-                                std::strerror(errno));
-      return tool::usageError;
+      tool::fail(tool::cannotWrite(options_.reduceFile));
     }
     const Reference reference = referenceOf(reduction.script);
     const Outcome outcome =
@@ -277,29 +273,23 @@ private:
   std::uint64_t differing_ = 0;
 };
 
-} // namespace
-
-int main(int argc, char **argv) {
-  tool::Arguments args(argc, argv);
-  if (!args.done() && (args.peek() == "--help" || args.peek() == "-h")) {
-    std::fputs(usage, stdout);
-    return 0;
-  }
+int compareMain(tool::Arguments &args) {
   Options options;
   const std::string problem = readOptions(args, options);
   if (!problem.empty()) {
-    return tool::error(toolName, problem);
+    tool::fail(problem);
   }
   std::vector<Script> scripts;
   for (const std::string &path : options.scripts) {
-    Script script;
-    std::string trouble;
-    if (!loadScript(path, script, trouble)) {
-      return tool::error(toolName, trouble);
-    }
-    scripts.push_back(std::move(script));
+    scripts.push_back(loadScript(path));
   }
   // A PROGRAM that stops reading must not end the comparison.
   std::signal(SIGPIPE, SIG_IGN);
   return Comparison(options).run(scripts);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  return tool::run({"morvavl-compare", usage, true}, argc, argv, compareMain);
 }

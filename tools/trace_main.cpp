@@ -14,9 +14,7 @@
 
 namespace {
 
-constexpr std::string_view toolName = "morvavl-trace";
-
-constexpr const char *usage = R"(usage: morvavl-trace [OPTIONS] [SCRIPT]
+constexpr std::string_view usage = R"(usage: morvavl-trace [OPTIONS] [SCRIPT]
 
 Runs a morvavl command script (from SCRIPT, or standard input when it is
 missing or "-") through morvavl's own front end and tree, and writes for
@@ -227,36 +225,25 @@ private:
   std::string dotText_;
 };
 
-} // namespace
-
-int main(int argc, char **argv) {
-  tool::Arguments args(argc, argv);
-  for (tool::Arguments scan(argc, argv); !scan.done(); scan.next()) {
-    if (scan.peek() == "--help" || scan.peek() == "-h") {
-      std::fputs(usage, stdout);
-      return 0;
-    }
-  }
+int traceMain(tool::Arguments &args) {
   Options options;
   const std::string problem = readOptions(args, options);
   if (!problem.empty()) {
-    return tool::error(toolName, problem);
+    tool::fail(problem);
   }
 
   std::ifstream file;
   if (options.script != "-") {
     file.open(options.script, std::ios::binary);
     if (!file) {
-      return tool::error(toolName, "cannot read " + options.script + ": " +
-                                       std::strerror(errno));
+      tool::fail(tool::cannotRead(options.script));
     }
   }
   std::ofstream dot;
   if (!options.dotFile.empty()) {
     dot.open(options.dotFile, std::ios::binary);
     if (!dot) {
-      return tool::error(toolName, "cannot write " + options.dotFile + ": " +
-                                       std::strerror(errno));
+      tool::fail(tool::cannotWrite(options.dotFile));
     }
   }
   std::ios::sync_with_stdio(false);
@@ -268,14 +255,19 @@ int main(int argc, char **argv) {
   trace.run();
   out.flush();
   if (out.failed()) {
-    return tool::error(toolName, std::string("cannot write the trace: ") +
-                                     std::strerror(errno));
+    tool::fail(tool::cannotWrite("the trace"));
   }
   if (dot.is_open()) {
     dot << trace.dotText();
     if (!dot.flush()) {
-      return tool::error(toolName, "cannot write " + options.dotFile);
+      tool::fail(tool::cannotWrite(options.dotFile));
     }
   }
   return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  return tool::run({"morvavl-trace", usage}, argc, argv, traceMain);
 }

@@ -1,0 +1,93 @@
+// One run of a command script: the one place that reads the count line,
+// takes each command's line as it arrives (or knows that the input ended
+// before it), and parses and performs the command on the run's tree. The
+// program, the tools and the tests all run scripts by stepping through a
+// session.
+#ifndef MORVAVL_SCRIPTSESSION_H
+#define MORVAVL_SCRIPTSESSION_H
+
+#include "AnswerSink.h"
+#include "CommandLanguage.h"
+#include "LineReader.h"
+#include "MorvAVLTree.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <string_view>
+
+class ScriptSession {
+public:
+  // One command, performed. The views are valid until the next step.
+  struct Step {
+    // The command's script line, counted from 1 with the count line;
+    // numbered on as if the script went on where it has no line.
+    std::uint64_t line = 0;
+    std::string_view text;  // the line, without its line feed or dropped CR
+    bool droppedCr = false; // the line ended in CR LF, or in CR at the end
+    // The input ended before this command's line: it is answered as an
+    // empty line, "unsuccessful", and changes nothing.
+    bool missing = false;
+    std::uint64_t missingAfter = 0; // the commands after it, lineless too
+    Command command;                // as parsed; views into text
+    // In a capturing session, the command's answer lines, each with its
+    // line feed.
+    std::string_view answers;
+  };
+
+  // Reads the input up to the end of the count line. The answers go to
+  // `answers`; an observer, if given, hears every decision of the tree.
+  ScriptSession(std::istream &in, AnswerSink &answers,
+                TreeEvents *events = nullptr);
+  // The same, keeping each command's answers for its step.
+  explicit ScriptSession(std::istream &in, TreeEvents *events = nullptr);
+  ~ScriptSession();
+  ScriptSession(const ScriptSession &) = delete;
+  ScriptSession &operator=(const ScriptSession &) = delete;
+
+  // Performs the next command as soon as its line feed has been read,
+  // without waiting for more input. False once every command has run.
+  bool step(Step &step) {
+    if (!take(step)) {
+      return false;
+    }
+    perform(step);
+    return true;
+  }
+
+  // A step in two halves, for a caller that looks at a command, or changes
+  // it, before it runs: take() reads and parses the next command, perform()
+  // runs it. A command taken and not performed does nothing and gets no
+  // answer.
+  bool take(Step &step);
+  void perform(Step &step);
+
+  // Once a step was missing, every command left is missing too: answers
+  // them all at once, in large writes, and ends the session.
+  void answerRest();
+
+  // Once every command has run: the next line of the input, which no
+  // command reads, for a tool that takes a script apart. False at the end.
+  bool lineAfterEnd(ScriptLine &line);
+
+  const ScriptReader &script() const { return script_; }
+  std::uint32_t count() const { return script_.count(); }
+  // The commands performed so far.
+  std::uint64_t done() const { return done_; }
+  const MorvAVLTree &tree() const { return tree_; }
+  // For a test that goes on with operations of its own after the script.
+  MorvAVLTree &tree() { return tree_; }
+
+private:
+  ScriptSession(std::istream &in, AnswerSink *answers,
+                std::unique_ptr<AnswerCapture> captured, TreeEvents *events);
+
+  std::unique_ptr<AnswerCapture> captured_;
+  AnswerSink &answers_;
+  MorvAVLTree tree_;
+  ScriptReader script_;
+  std::uint64_t done_ = 0;
+  bool inputEnded_ = false;
+};
+
+#endif
