@@ -1,6 +1,7 @@
 // The front end's reading primitives and conversions, checked against the
 // standard library behaviour they reproduce.
 #include "AllocationCounter.h"
+#include "Generator.h"
 #include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
@@ -102,6 +103,61 @@ TEST(Refusal, EachRuleIsNamedWithItsOffendingText) {
     notes.insert(step.note);
   }
   EXPECT_EQ(notes.size(), std::size(rows));
+}
+
+// A parsed command printed as a plain line parses back to the same command,
+// and prints the same again; a refused line has no plain form.
+TEST(PrintCommand, RoundTripsEveryGeneratedLine) {
+  std::size_t printed = 0;
+  for (const char *kind : {"conformance", "mixed-names", "stress"}) {
+    for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+      std::istringstream script(generateScript(kind, 300, seed));
+      std::string text;
+      std::getline(script, text); // the count line
+      while (std::getline(script, text)) {
+        LineStream line(text);
+        const Command command = parseCommand(line);
+        std::string plain;
+        const bool hasPlainForm = printCommand(command, plain);
+        ASSERT_EQ(hasPlainForm, command.kind != Command::Kind::refused) << text;
+        if (!hasPlainForm) {
+          continue;
+        }
+        ++printed;
+        LineStream again(plain);
+        const Command reparsed = parseCommand(again);
+        EXPECT_EQ(reparsed.kind, command.kind) << text << " -> " << plain;
+        EXPECT_EQ(reparsed.name, command.name) << text << " -> " << plain;
+        EXPECT_EQ(reparsed.id, command.id) << text << " -> " << plain;
+        EXPECT_EQ(reparsed.position, command.position) << text;
+        EXPECT_TRUE(reparsed.skipped.empty()) << plain;
+        std::string twice;
+        printCommand(reparsed, twice);
+        EXPECT_EQ(twice, plain);
+      }
+    }
+  }
+  EXPECT_GT(printed, 10000u);
+
+  // The plain form of each kind, as a person would type it.
+  using Kind = Command::Kind;
+  const std::pair<Command, const char *> plainForms[] = {
+      {Command::insert("Al Bo", "12345678"), "insert \"Al Bo\" 12345678"},
+      {Command::insert("", "12345678"), "insert \"\" 12345678"},
+      {Command::remove("12345678"), "remove 12345678"},
+      {Command::removeInOrder(-3), "removeInorder -3"},
+      {Command::searchId("12345678"), "search 12345678"},
+      {Command::searchName("Al"), "search \"Al\""},
+      {Command::print(Kind::printInOrder), "printInorder"},
+      {Command::print(Kind::printPreOrder), "printPreorder"},
+      {Command::print(Kind::printPostOrder), "printPostorder"},
+      {Command::print(Kind::printLevelCount), "printLevelCount"},
+  };
+  for (const auto &[command, expected] : plainForms) {
+    std::string plain;
+    EXPECT_TRUE(printCommand(command, plain));
+    EXPECT_EQ(plain, expected);
+  }
 }
 
 struct CountCase {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -162,4 +163,119 @@ TEST(NameIndex, CraftedCollisionsStayLinear) {
   EXPECT_GE(probesHalf, half.size());
   EXPECT_LE(probesAll, 3 * probesHalf);
   EXPECT_LE(probesAll, 3 * names.size());
+}
+
+namespace {
+
+// What the tree tells an observer, one token per event; nodes by the first
+// two digits of their ID.
+class EventLog final : public TreeEvents {
+public:
+  std::string text;
+
+private:
+  static std::string at(const PelixNode *node) {
+    return node ? std::string(node->idText().substr(0, 2)) : "-";
+  }
+  void add(const std::string &event) {
+    text += (text.empty() ? "" : " | ") + event;
+  }
+
+  void linked(const PelixNode &node, const PelixNode *parent) override {
+    add("link " + at(&node) + (parent ? "<" + at(parent) : ""));
+  }
+  void refused(const PelixNode &present) override {
+    add("refuse " + at(&present));
+  }
+  void recomputed(const PelixNode &node, Recompute why, std::int32_t,
+                  std::int32_t) override {
+    const char *const causes[] = {"path", "rotation", "removal"};
+    add(at(&node) + "/" + causes[static_cast<int>(why)]);
+  }
+  void rotating(const RotationChoice &choice) override {
+    const char *const kinds[] = {"left", "right", "leftRight", "rightLeft"};
+    add(std::string("rotate ") + kinds[static_cast<int>(choice.kind)] + "@" +
+        at(choice.node) + " child=" + at(choice.child) +
+        " rise=" + at(choice.rising) + " " + std::to_string(choice.nodeFactor) +
+        "," + std::to_string(choice.childFactor) +
+        (choice.missingGrandchild ? " missing" : ""));
+  }
+  void removing(const RemovalChoice &choice) override {
+    const char *const kinds[] = {"leaf", "onlyLeft", "onlyRight", "right",
+                                 "far"};
+    add(std::string("remove ") + kinds[static_cast<int>(choice.kind)] + "@" +
+        at(choice.node) + (choice.taken ? " take=" + at(choice.taken) : "") +
+        (choice.successorParent ? " parent=" + at(choice.successorParent)
+                                : ""));
+  }
+  void freeing(const PelixNode &node) override { add("free " + at(&node)); }
+  void searched(std::uint64_t matches) override {
+    add("found " + std::to_string(matches));
+  }
+};
+
+// Runs steps ("+50" inserts 50000000 named N, "-50" removes it, "?50"
+// searches it, "?N" searches the name) and returns what the last one told.
+std::string eventsOfLast(const std::string &steps) {
+  AnswerCapture answers;
+  EventLog log;
+  MorvAVLTree tree(answers, &log);
+  std::istringstream in(steps);
+  for (std::string step; in >> step;) {
+    log.text.clear();
+    const std::string key =
+        step.substr(1) == "N" ? "N" : step.substr(1) + "000000";
+    if (step[0] == '+') {
+      tree.insert("N", key);
+    } else if (step[0] == '-') {
+      tree.remove(key);
+    } else {
+      tree.search(key);
+    }
+  }
+  return log.text;
+}
+
+} // namespace
+
+// Each decision is told with the values that made it: the kind of rotation
+// and the stored factors that chose it, the case of a removal and the nodes
+// it involves, in the order the tree takes them. A wrong report fails here
+// before any note could tell a wrong story.
+TEST(TreeEvents, EveryDecisionIsToldWithItsValues) {
+  const std::string perfect = "+40 +20 +60 +10 +30 +50 +70 ";
+  const struct {
+    std::string steps;
+    const char *events;
+  } rows[] = {
+      {"+10 +20 +30", "link 30<20 | 20/path | 10/path | rotate left@10 "
+                      "child=20 rise=20 -2,-1 | 10/rotation | 20/rotation"},
+      {"+30 +20 +10", "link 10<20 | 20/path | 30/path | rotate right@30 "
+                      "child=20 rise=20 2,1 | 30/rotation | 20/rotation"},
+      {"+30 +10 +20", "link 20<10 | 10/path | 30/path | rotate leftRight@30 "
+                      "child=10 rise=20 2,-1 | 10/rotation | 20/rotation | "
+                      "30/rotation | 20/rotation"},
+      {"+10 +30 +20", "link 20<30 | 30/path | 10/path | rotate rightLeft@10 "
+                      "child=30 rise=20 -2,1 | 30/rotation | 20/rotation | "
+                      "10/rotation | 20/rotation"},
+      // A stale factor claims an inner grandchild that removals took away.
+      {"+50 +30 +70 +20 +40 +80 +45 -40 -45 -70 +80",
+       "refuse 80 | 50/path | rotate right@50 child=30 rise=30 2,-1 missing | "
+       "50/rotation | 30/rotation"},
+      {perfect + "-70", "remove leaf@70 | free 70"},
+      {perfect + "-70 -60",
+       "remove onlyLeft@60 take=50 | free 50 | 50/removal"},
+      {perfect + "-10 -20",
+       "remove onlyRight@20 take=30 | free 30 | 30/removal"},
+      {perfect + "-20", "remove right@20 take=30 | free 30 | 30/removal"},
+      {perfect + "+45 -40", "remove far@40 take=45 parent=50 | 50/removal | "
+                            "free 45 | 45/removal"},
+      {perfect + "-99", ""},
+      {perfect + "?50", "found 1"},
+      {perfect + "?99", "found 0"},
+      {perfect + "?N", "found 7"},
+  };
+  for (const auto &row : rows) {
+    EXPECT_EQ(eventsOfLast(row.steps), row.events) << row.steps;
+  }
 }
