@@ -4,8 +4,12 @@
 
 #include "Ascii.h"
 
+#include <cerrno>
 #include <istream>
 #include <limits>
+
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +25,26 @@ bool onlySpace(std::string_view text) {
 }
 
 } // namespace
+
+StandardInput::int_type StandardInput::underflow() {
+  for (;;) {
+    const ssize_t got = ::read(STDIN_FILENO, buffer_, sizeof buffer_);
+    if (got > 0) {
+      setg(buffer_, buffer_, buffer_ + got);
+      return traits_type::to_int_type(buffer_[0]);
+    }
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      if (::poll(&input, 1, -1) >= 0 || errno == EINTR) {
+        continue;
+      }
+    }
+    return traits_type::eof();
+  }
+}
 
 // Fills the block with what is available now, waiting only if nothing is;
 // 0 at the end of the input. A failed read counts as the end.

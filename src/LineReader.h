@@ -8,8 +8,24 @@
 #include <cstring>
 #include <iosfwd>
 #include <memory>
+#include <streambuf>
 #include <string>
 #include <string_view>
+
+// Standard input, read with read(2) as bytes arrive. When another program
+// left the descriptor non-blocking, read(2) says EAGAIN while nothing has
+// come yet: then it waits with poll(2) instead of taking that for the end.
+// A read that fails otherwise (a terminal gone under nohup) ends the input.
+class StandardInput final : public std::streambuf {
+public:
+  StandardInput() { setg(buffer_, buffer_, buffer_); }
+
+protected:
+  int_type underflow() override;
+
+private:
+  char buffer_[1 << 16];
+};
 
 // Hands out the input's lines without their line feed. A line is a view
 // into the reader's block, valid until the next call; only a line that spans

@@ -7,7 +7,7 @@
 
 #include <csignal>
 #include <exception>
-#include <iostream>
+#include <istream>
 #include <string>
 
 void performCommand(const Command &command, MorvAVLTree &tree,
@@ -64,11 +64,10 @@ int main() {
   // it no longer wants are dropped.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  std::ios::sync_with_stdio(false);
-  std::cin.tie(nullptr);
-
+  StandardInput input;
+  std::istream in(&input);
   StdoutAnswers answers;
-  ScriptSession session(std::cin, answers);
+  ScriptSession session(in, answers);
   for (ScriptSession::Step step; session.step(step);) {
     // Once the input has ended, the commands left have no line either:
     // their answers are all known now and go out together.

@@ -82,13 +82,14 @@ inline ProgramRun runProgram(const std::string &input,
 }
 
 // The program running with its standard input and output held by the test:
-// through pipes, as a driving program has it, or through a pseudo-terminal
-// in canonical mode, as a person typing has it (without echo and without
-// the terminal's LF to CR LF mapping, so its output arrives byte for byte).
-// Standard error always goes to a pipe of its own.
+// through pipes, as a driving program has it (also with the input end left
+// non-blocking, as another program may leave it), or through a
+// pseudo-terminal in canonical mode, as a person typing has it (without echo
+// and without the terminal's LF to CR LF mapping, so its output arrives byte
+// for byte). Standard error always goes to a pipe of its own.
 class Session {
 public:
-  enum class Channel { Pipes, Terminal };
+  enum class Channel { Pipes, NonBlockingPipes, Terminal };
 
   // With ignoreHangUp, the program starts as under nohup(1): a terminal that
   // goes away makes its reads fail instead of ending it with SIGHUP.
@@ -99,10 +100,13 @@ public:
     require(::pipe(err) == 0);
     int childIn = -1;
     int childOut = -1;
-    if (channel == Channel::Pipes) {
+    if (channel != Channel::Terminal) {
       int in[2];
       int out[2];
       require(::pipe(in) == 0 && ::pipe(out) == 0);
+      if (channel == Channel::NonBlockingPipes) {
+        require(::fcntl(in[0], F_SETFL, O_NONBLOCK) == 0);
+      }
       childIn = in[0];
       childOut = out[1];
       in_ = in[1];
@@ -150,7 +154,8 @@ public:
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
     }
-    for (const int fd : {in_, channel_ == Channel::Pipes ? out_ : -1, err_}) {
+    for (const int fd :
+         {in_, channel_ != Channel::Terminal ? out_ : -1, err_}) {
       if (fd >= 0) {
         ::close(fd);
       }
@@ -178,7 +183,7 @@ public:
   // Ends the input and waits for the program to exit: its exit status, or
   // -1 when it did not exit normally within the limit.
   int finish(std::chrono::milliseconds limit) {
-    if (channel_ == Channel::Pipes) {
+    if (channel_ != Channel::Terminal) {
       ::close(in_);
       in_ = -1;
     } else if (in_ >= 0) {
