@@ -2,9 +2,14 @@
 // numbers they share.
 #include "Tool.h"
 
+#include "Text.h"
+
 #include <cerrno>
 #include <cstring>
 #include <new>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tool {
 
@@ -14,6 +19,16 @@ int error(std::string_view name, const std::string &message) {
   std::fprintf(stderr, "%.*s: error: %s\n", static_cast<int>(name.size()),
                name.data(), message.c_str());
   return usageError;
+}
+
+// A standard descriptor that is closed gets a /dev/null of its own, so that
+// no file or pipe the tool opens can land on it and be taken for one.
+void fillStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+      ::open("/dev/null", O_RDWR); // the lowest free descriptor: this one
+    }
+  }
 }
 
 bool asksForHelp(const Description &tool, int argc, char **argv) {
@@ -44,6 +59,7 @@ std::string cannotRead(std::string_view what) {
 
 int run(const Description &tool, int argc, char **argv,
         int (*body)(Arguments &args)) {
+  fillStandardDescriptors();
   if (asksForHelp(tool, argc, argv)) {
     std::fwrite(tool.usage.data(), 1, tool.usage.size(), stdout);
     return std::fflush(stdout) == 0 ? 0
@@ -75,18 +91,50 @@ void Output::flush() {
   failed_ = failed_ || std::fflush(file_) != 0;
 }
 
-bool parseNumber(std::string_view text, std::uint64_t &value) {
-  if (text.empty() || text.size() > 18) {
-    return false;
+namespace {
+
+enum class Digits { number, notNumber, tooBig };
+
+Digits readDigits(std::string_view text, std::uint64_t &value) {
+  if (text.empty()) {
+    return Digits::notNumber;
   }
   value = 0;
+  bool tooBig = false;
   for (const char c : text) {
     if (c < '0' || c > '9') {
-      return false;
+      return Digits::notNumber;
     }
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    tooBig = tooBig || value > (~std::uint64_t{0} - digit) / 10;
+    value = value * 10 + digit;
   }
-  return true;
+  return tooBig ? Digits::tooBig : Digits::number;
+}
+
+} // namespace
+
+bool parseNumber(std::string_view text, std::uint64_t &value) {
+  return readDigits(text, value) == Digits::number;
+}
+
+std::uint64_t number(std::string_view what, std::string_view text,
+                     std::uint64_t least, std::uint64_t most) {
+  std::uint64_t value = 0;
+  const Digits digits = readDigits(text, value);
+  if (digits == Digits::notNumber) {
+    fail(std::string(what) + " must be a whole number, not " +
+         text::escaped(text));
+  }
+  if (digits == Digits::tooBig || value > most) {
+    fail(std::string(what) + " " + std::string(text) + " is too big: at most " +
+         text::grouped(most));
+  }
+  if (value < least) {
+    fail(std::string(what) + " " + std::string(text) +
+         " is too small: at least " + text::grouped(least));
+  }
+  return value;
 }
 
 bool LineSet::parse(std::string_view text) {

@@ -35,10 +35,11 @@ struct Failure {
 };
 [[noreturn]] void fail(std::string message);
 
-// Runs a tool's main. --help or -h among the options writes the usage and
-// returns 0. A Failure, exhausted memory, and standard output that cannot
-// be written each end the tool with one line on standard error and status
-// 2; otherwise the body's status is returned.
+// Runs a tool's main. First a closed standard descriptor gets /dev/null.
+// --help or -h among the options writes the usage and returns 0. A Failure,
+// exhausted memory, and standard output that cannot be written each end the
+// tool with one line on standard error and status 2; otherwise the body's
+// status is returned.
 int run(const Description &tool, int argc, char **argv,
         int (*body)(Arguments &args));
 
@@ -74,17 +75,27 @@ private:
 // Script line numbers: "3,7-9". Empty means none was given.
 class LineSet {
 public:
+  using Range = std::pair<std::uint64_t, std::uint64_t>;
   // False when the text is not a list of numbers and ranges.
   bool parse(std::string_view text);
   bool empty() const { return ranges_.empty(); }
   bool contains(std::uint64_t line) const;
+  const std::vector<Range> &ranges() const { return ranges_; }
 
 private:
-  std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges_;
+  std::vector<Range> ranges_;
 };
 
-// Reads a whole non-negative number; false for anything else.
+// Reads a whole non-negative number that fits 64 bits; false for anything
+// else.
 bool parseNumber(std::string_view text, std::uint64_t &value);
+
+// Reads a whole number from least to most, which `what` names in messages
+// ("--depth", "the size"); anything else fails the tool, saying whether the
+// text is no number or a number out of range.
+std::uint64_t number(std::string_view what, std::string_view text,
+                     std::uint64_t least = 0,
+                     std::uint64_t most = ~std::uint64_t{0});
 
 // Options as "--name value" or "--name=value", in the order given.
 class Arguments {
