@@ -91,8 +91,10 @@ std::string firstDifference(const std::string &input,
 fs::path scenarioFile;
 
 TEST(Scenario, AnswersExactly) {
-  const Scenario scenario = parseScenario(readFile(scenarioFile));
-  ASSERT_TRUE(scenario.complete) << "no <<< and >>> parts in " << scenarioFile;
+  Scenario scenario;
+  std::string error;
+  ASSERT_TRUE(parseScenario(readFile(scenarioFile), scenario, error))
+      << scenarioFile << ": " << error;
 
   const ProgramRun run = runProgram(scenario.input);
   EXPECT_EQ(run.status, 0);
