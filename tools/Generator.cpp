@@ -5,6 +5,7 @@
 
 #include "CommandLanguage.h"
 #include "Conformance.h"
+#include "Text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -290,7 +291,16 @@ struct KindRow {
   ScriptKind kind;
   std::uint64_t (*commands)(std::uint64_t size);
   Generator::Write write;
+  // The sizes the kind can write, and why no other.
+  std::uint64_t leastSize = 0;
+  std::uint64_t mostSize = ~std::uint64_t{0};
+  const char *why = nullptr;
 };
+
+constexpr std::uint64_t freshIds = 90000000; // 10000000 to 99999999
+constexpr const char *freshIdsWhy =
+    "it draws distinct IDs from 10000000 to 99999999, and there are "
+    "90,000,000 of them";
 
 std::uint64_t sizeCommands(std::uint64_t size) { return size; }
 
@@ -304,7 +314,10 @@ const KindRow kindTable[] = {
       "every refusal rule, CR LF line ends, and now and then a count above "
       "or below the number of lines"},
      nullptr,
-     &Generator::conformance},
+     &Generator::conformance,
+     0,
+     10000000,
+     "it holds its lines in memory until it has written the count line"},
     {{"mixed", "60% insert, 20% search by ID, 10% remove by ID, 10% "
                "removeInorder of a small position"},
      sizeCommands,
@@ -313,7 +326,10 @@ const KindRow kindTable[] = {
                      "10% remove by ID, 10% removeInorder anywhere, 20% name "
                      "search"},
      sizeCommands,
-     &Generator::mixedNames},
+     &Generator::mixedNames,
+     0,
+     2147483647,
+     "its removeInorder positions must fit a signed 32-bit number"},
     {{"insert", "inserts only"}, sizeCommands, &Generator::inserts},
     {{"search", "a tenth inserts, then searches by ID (mostly hits)"},
      sizeCommands,
@@ -327,36 +343,57 @@ const KindRow kindTable[] = {
      [](std::uint64_t size) {
        return 2 * size - std::min<std::uint64_t>(size, 1000) + 4;
      },
-     &Generator::stress},
+     &Generator::stress,
+     0,
+     freshIds,
+     "its IDs count up from 10000000 and must keep 8 digits"},
     {{"distinct", "SIZE inserts of distinct random IDs, every name distinct"},
      sizeCommands,
-     &Generator::distinct},
+     &Generator::distinct,
+     0,
+     freshIds,
+     freshIdsWhy},
     {{"all-ids", "SIZE inserts of the IDs 00000000, 00000001, ... in "
                  "ascending order, each named by one letter (SIZE 100000000 "
                  "inserts every ID), then a few searches, removals and level "
                  "counts"},
      [](std::uint64_t size) { return size + 8; },
-     &Generator::allIds},
+     &Generator::allIds,
+     0,
+     100000000,
+     "there are 100,000,000 IDs of 8 digits"},
     {{"scale-base", "SIZE inserts of distinct random IDs, with names drawn "
                     "from SIZE/4, and nothing else: to subtract from the "
                     "other scale kinds"},
      sizeCommands,
-     &Generator::scaleBase},
+     &Generator::scaleBase,
+     1,
+     freshIds,
+     freshIdsWhy},
     {{"scale-id", "the scale-base inserts, then 100,000 searches by ID of "
                   "stored records"},
      [](std::uint64_t size) { return size + scaleCommands; },
-     &Generator::scaleId},
+     &Generator::scaleId,
+     1,
+     freshIds,
+     freshIdsWhy},
     {{"scale-position", "the scale-base inserts, then removeInorder at "
                         "random in-range positions, 100,000 or SIZE/2 of "
                         "them"},
      [](std::uint64_t size) {
        return size + std::min(scaleCommands, size / 2);
      },
-     &Generator::scalePosition},
+     &Generator::scalePosition,
+     1,
+     freshIds,
+     freshIdsWhy},
     {{"scale-name", "the scale-base inserts, then 100,000 name searches of "
                     "stored names, about four matches each"},
      [](std::uint64_t size) { return size + scaleCommands; },
-     &Generator::scaleName},
+     &Generator::scaleName,
+     1,
+     freshIds,
+     freshIdsWhy},
 };
 
 const KindRow *rowOf(std::string_view kind) {
@@ -383,11 +420,35 @@ const std::vector<ScriptKind> &scriptKinds() {
 
 bool isScriptKind(std::string_view kind) { return rowOf(kind) != nullptr; }
 
+std::string whyNotGenerated(std::string_view kind, std::uint64_t size) {
+  const KindRow *row = rowOf(kind);
+  if (!row) {
+    return "there is no kind " + std::string(kind);
+  }
+  const std::string name(kind);
+  if (size < row->leastSize) {
+    return name + " writes at least " + std::to_string(row->leastSize) +
+           (row->leastSize == 1 ? " record" : " records") +
+           ": its commands act on the records it inserts first";
+  }
+  if (size > row->mostSize) {
+    return name + " takes a size of at most " + text::grouped(row->mostSize) +
+           ": " + row->why;
+  }
+  constexpr std::uint64_t mostCommands = 4294967295;
+  if (row->commands &&
+      (size > mostCommands || row->commands(size) > mostCommands)) {
+    return name + " would write more than 4,294,967,295 commands, the most "
+                  "a count line can ask for";
+  }
+  return "";
+}
+
 void generateScript(std::string_view kind, std::uint64_t size,
                     std::uint64_t seed,
                     const std::function<void(std::string_view)> &sink) {
   const KindRow *row = rowOf(kind);
-  if (!row) {
+  if (!row || !whyNotGenerated(kind, size).empty()) {
     return;
   }
   const std::uint64_t commands = row->commands ? row->commands(size) : 0;

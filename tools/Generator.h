@@ -22,8 +22,13 @@ struct ScriptKind {
 const std::vector<ScriptKind> &scriptKinds();
 bool isScriptKind(std::string_view kind);
 
-// Writes a script of this kind in pieces, in order, to sink. size is the
-// number of commands, except where the kind's description says otherwise.
+// Why the kind cannot write a script of this size, or "" when it can:
+// every kind refuses a size it cannot write in full.
+std::string whyNotGenerated(std::string_view kind, std::uint64_t size);
+
+// Writes a script of this kind in pieces, in order, to sink; nothing when
+// whyNotGenerated() objects. size is the number of commands, except where
+// the kind's description says otherwise.
 void generateScript(std::string_view kind, std::uint64_t size,
                     std::uint64_t seed,
                     const std::function<void(std::string_view)> &sink);

@@ -2,6 +2,7 @@
 #include "Generator.h"
 #include "Tool.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -9,25 +10,49 @@ namespace {
 constexpr std::string_view header =
     "usage: morvavl-generate KIND SIZE [SEED]\n"
     "\n"
-    "Writes a morvavl command script on standard output: SIZE commands of\n"
-    "the kind KIND, drawn from the seed SEED (a whole number, default 1).\n"
-    "The same kind, size and seed give the same script on every machine.\n"
+    "Writes a morvavl command script of the kind KIND on standard output,\n"
+    "drawn from the seed SEED (a whole number, default 1). For most kinds\n"
+    "SIZE is the number of commands; where it is not, the kind says what it\n"
+    "counts. The same kind, size and seed give the same script on every\n"
+    "machine. A size that a kind cannot write in full is refused at once.\n"
     "\n"
     "Kinds:\n";
 
+// Words after a hanging indent, folded to fit 79 columns.
+std::string folded(std::string_view words, std::size_t indent) {
+  constexpr std::size_t width = 79;
+  std::string out;
+  std::size_t column = indent;
+  while (!words.empty()) {
+    const std::size_t space = words.find(' ');
+    const std::string_view word = words.substr(0, space);
+    words.remove_prefix(space == std::string_view::npos ? words.size()
+                                                        : space + 1);
+    if (column > indent && column + 1 + word.size() > width) {
+      out += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      out += ' ';
+      ++column;
+    }
+    out += word;
+    column += word.size();
+  }
+  return out;
+}
+
 const std::string &usage() {
   static const std::string text = [] {
+    constexpr std::size_t indent = 18;
     std::string usage(header);
     for (const ScriptKind &kind : scriptKinds()) {
-      char line[64];
-      std::snprintf(line, sizeof line, "  %-15.*s ",
-                    static_cast<int>(kind.name.size()), kind.name.data());
-      usage += line;
-      usage += kind.description;
-      usage += '\n';
+      std::string name = "  " + std::string(kind.name);
+      name.resize(std::max(name.size() + 1, indent), ' ');
+      usage += name + folded(kind.description, indent) + "\n";
     }
-    return usage + "\nExit status: 0, or 2 for a usage error or an output "
-                   "that cannot be written.\n";
+    return usage + "\nExit status: 0, or 2 for a usage error, a size the "
+                   "kind cannot write, or an\noutput that cannot be "
+                   "written.\n";
   }();
   return text;
 }
@@ -40,13 +65,12 @@ int generateMain(tool::Arguments &args) {
   if (!isScriptKind(words[0])) {
     tool::fail("unknown kind " + words[0] + " (see --help)");
   }
-  std::uint64_t size = 0;
-  std::uint64_t seed = 1;
-  if (!tool::parseNumber(words[1], size)) {
-    tool::fail("the size must be a whole number, not " + words[1]);
-  }
-  if (words.size() == 3 && !tool::parseNumber(words[2], seed)) {
-    tool::fail("the seed must be a whole number, not " + words[2]);
+  const std::uint64_t size = tool::number("the size", words[1]);
+  const std::uint64_t seed =
+      words.size() == 3 ? tool::number("the seed", words[2]) : 1;
+  const std::string why = whyNotGenerated(words[0], size);
+  if (!why.empty()) {
+    tool::fail(why);
   }
   bool failed = false;
   generateScript(words[0], size, seed, [&failed](std::string_view piece) {
