@@ -1,10 +1,13 @@
-// morvavl's answers to a script, from its own session, and where another
-// program's output first parts from them.
+// The comparison walks two streams side by side: the program's output as it
+// arrives, and morvavl's answers as its session produces them, one command
+// at a time. The commands that have no line, which may be billions, are all
+// answered alike: they are compared in bulk against one repeated line.
 #include "Compare.h"
 
 #include "ScriptSession.h"
 
 #include <algorithm>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -13,73 +16,223 @@ std::uint64_t linesIn(std::string_view text) {
   return static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-} // namespace
+// How much a difference keeps of what the program wrote past morvavl's
+// answers to that command: enough for a report, and no more.
+constexpr std::size_t keptBeyond = 1 << 16;
 
-// --------------------------------------------------------- the reference
+class Comparator {
+public:
+  explicit Comparator(std::istream &script) : session_(script) {
+    const std::string line = std::string(answer::unsuccessful) + "\n";
+    while (repeated_.size() < (1 << 16)) {
+      repeated_ += line;
+    }
+  }
 
-Reference referenceOf(std::string_view script) {
-  std::istringstream in{std::string(script)};
-  ScriptSession session(in);
-  Reference reference;
-  ScriptSession::Step step;
-  while (session.step(step)) {
-    Reference::Step entry;
-    entry.line = step.line;
-    entry.text = std::string(step.text);
-    entry.missing = step.missing;
-    entry.answers = std::string(step.answers);
-    entry.answerLines = linesIn(step.answers);
-    // Commands without a line answer alike; there may be billions.
-    entry.repeat = step.missing ? step.missingAfter + 1 : 1;
-    reference.answerBytes += entry.answers.size() * entry.repeat;
-    reference.steps.push_back(std::move(entry));
-    if (step.missing) {
+  // The program's output, piece by piece.
+  void consume(std::string_view chunk);
+  // After the output: a program that stopped short differs where it
+  // stopped; and morvavl's answer lines are counted to the end.
+  void finish();
+
+  std::optional<Difference> difference;
+  std::uint64_t linesWritten = 0;
+  bool lineUnfinished = false;
+  std::uint64_t linesExpected = 0;
+
+private:
+  bool expectMore();
+  void differ(std::string_view rest);
+  void keep(std::string_view chunk);
+  std::size_t lineSize() const { return answer::unsuccessful.size() + 1; }
+
+  ScriptSession session_;
+  ScriptSession::Step step_;
+  // The region being compared: one command's answers, or a block of the
+  // repeated answer of commands without a line.
+  std::string_view expected_;
+  std::size_t offset_ = 0;           // how far it has been matched
+  std::uint64_t regionCommands_ = 0; // the commands it answers
+  bool repeating_ = false;
+  std::uint64_t command_ = 0;     // the region's first command, from 0
+  std::uint64_t linesBefore_ = 0; // answer lines before the region
+  std::uint64_t repeatsLeft_ = 0; // lineless commands after the region
+  bool lineless_ = false;         // a command without a line was reached
+  std::uint64_t firstMissing_ = 0;
+  std::uint64_t firstMissingLine_ = 0;
+  std::string repeated_;
+  std::size_t keptLines_ = 0; // the lines a report shows of `written`
+};
+
+// Moves on to the next region once one is matched in full; false when
+// morvavl's answers are all used.
+bool Comparator::expectMore() {
+  while (offset_ == expected_.size()) {
+    command_ += regionCommands_;
+    linesBefore_ += repeating_ ? regionCommands_ : linesIn(expected_);
+    offset_ = 0;
+    if (repeatsLeft_ > 0) {
+      const std::uint64_t lines =
+          std::min<std::uint64_t>(repeatsLeft_, repeated_.size() / lineSize());
+      expected_ = std::string_view(repeated_).substr(0, lines * lineSize());
+      regionCommands_ = lines;
+      repeating_ = true;
+      repeatsLeft_ -= lines;
+      continue;
+    }
+    // After the first lineless command the session is not stepped again:
+    // the rest are the repeats.
+    if (lineless_ || !session_.step(step_)) {
+      expected_ = {};
+      regionCommands_ = 0;
+      return false;
+    }
+    expected_ = step_.answers;
+    regionCommands_ = 1;
+    repeating_ = false;
+    if (step_.missing) {
+      lineless_ = true;
+      repeatsLeft_ = step_.missingAfter;
+      firstMissing_ = command_;
+      firstMissingLine_ = step_.line;
+    }
+  }
+  return true;
+}
+
+void Comparator::consume(std::string_view chunk) {
+  linesWritten += linesIn(chunk);
+  if (!chunk.empty()) {
+    lineUnfinished = chunk.back() != '\n';
+  }
+  if (difference) {
+    keep(chunk);
+    return;
+  }
+  while (!chunk.empty()) {
+    if (!expectMore()) {
+      difference.emplace();
+      difference->afterLast = true;
+      difference->command = command_;
+      difference->firstAnswerLine = linesBefore_;
+      keptLines_ = 1;
+      keep(chunk);
+      return;
+    }
+    const std::size_t size = std::min(chunk.size(), expected_.size() - offset_);
+    const std::string_view expected = expected_.substr(offset_, size);
+    const auto parted = std::mismatch(expected.begin(), expected.end(),
+                                      chunk.begin(), chunk.begin() + size);
+    const auto same = static_cast<std::size_t>(parted.first - expected.begin());
+    offset_ += same;
+    if (same < size) {
+      differ(chunk.substr(same));
+      return;
+    }
+    chunk.remove_prefix(size);
+  }
+}
+
+// The program's bytes part from morvavl's at offset_ of the region; `rest`
+// is what it wrote from there.
+void Comparator::differ(std::string_view rest) {
+  Difference &found = difference.emplace();
+  std::size_t from = 0;
+  if (repeating_) {
+    const std::uint64_t within = offset_ / lineSize();
+    from = static_cast<std::size_t>(within * lineSize());
+    found.command = command_ + within;
+    found.line = firstMissingLine_ + (found.command - firstMissing_);
+    found.missing = true;
+    found.firstAnswerLine = linesBefore_ + within;
+    found.expected = std::string(answer::unsuccessful) + "\n";
+  } else {
+    found.command = command_;
+    found.line = step_.line;
+    found.text = std::string(step_.text);
+    found.missing = step_.missing;
+    found.firstAnswerLine = linesBefore_;
+    found.expected = std::string(expected_);
+  }
+  // Up to the parting byte the program wrote what was expected.
+  found.written = std::string(expected_.substr(from, offset_ - from));
+  keptLines_ = std::max<std::size_t>(linesIn(found.expected), 1);
+  keep(rest);
+}
+
+// A report shows the difference's lines as far as the command has answer
+// lines, one at least.
+void Comparator::keep(std::string_view chunk) {
+  std::string &written = difference->written;
+  const std::size_t limit = difference->expected.size() + keptBeyond;
+  if (written.size() >= limit || linesIn(written) >= keptLines_) {
+    return;
+  }
+  written.append(chunk.substr(0, limit - written.size()));
+}
+
+void Comparator::finish() {
+  if (!difference && expectMore()) {
+    differ("");
+  }
+  // The answer lines expected in all: those before the region, and every
+  // command's from the region on.
+  linesExpected = linesBefore_ +
+                  (repeating_ ? regionCommands_ : linesIn(expected_)) +
+                  repeatsLeft_;
+  while (!lineless_ && session_.step(step_)) {
+    linesExpected += linesIn(step_.answers);
+    if (step_.missing) {
+      linesExpected += step_.missingAfter;
       break;
     }
   }
-  return reference;
 }
 
-// ---------------------------------------------------------- comparing
+} // namespace
+
+std::unique_ptr<std::istream> ScriptSource::open() const {
+  if (!path.empty()) {
+    return std::make_unique<std::ifstream>(path, std::ios::binary);
+  }
+  return std::make_unique<std::istringstream>(text);
+}
 
 bool Outcome::differs() const {
-  return !run.startError.empty() || !answersAgree || run.timedOut ||
-         run.outputCut || run.signal != 0 || run.exitStatus != 0 ||
-         !run.err.empty();
+  return !end.startError.empty() || difference || end.timedOut ||
+         end.signal != 0 || end.exitStatus != 0 || end.errorBytes != 0;
 }
 
-Outcome compareRun(const Reference &reference, ProcessRun run) {
+Outcome runAndCompare(const Program &program, const ScriptSource &script,
+                      std::size_t keepOutput) {
+  const std::unique_ptr<std::istream> reference = script.open();
+  const std::unique_ptr<std::istream> input = script.open();
+  Comparator comparator(*reference);
   Outcome outcome;
-  outcome.run = std::move(run);
-  const std::string_view out = outcome.run.out;
-  outcome.linesWritten = linesIn(out);
-  for (const Reference::Step &step : reference.steps) {
-    outcome.linesExpected += step.answerLines * step.repeat;
+  outcome.end = runProcess(program.command, *input, program.timeoutSeconds,
+                           [&](std::string_view chunk) {
+                             comparator.consume(chunk);
+                             if (outcome.output.size() < keepOutput) {
+                               outcome.output.append(chunk.substr(
+                                   0, keepOutput - outcome.output.size()));
+                             }
+                           });
+  if (!outcome.end.startError.empty()) {
+    return outcome;
   }
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < reference.steps.size(); ++i) {
-    const Reference::Step &step = reference.steps[i];
-    for (std::uint64_t r = 0; r < step.repeat; ++r) {
-      if (out.substr(at, step.answers.size()) != step.answers) {
-        outcome.answersAgree = false;
-        outcome.step = i;
-        return outcome;
-      }
-      at += step.answers.size();
-    }
-  }
-  outcome.step = reference.steps.size();
-  outcome.answersAgree = at == out.size();
+  comparator.finish();
+  outcome.difference = std::move(comparator.difference);
+  outcome.linesWritten = comparator.linesWritten;
+  outcome.lineUnfinished = comparator.lineUnfinished;
+  outcome.linesExpected = comparator.linesExpected;
   return outcome;
 }
 
-Outcome runAndCompare(const Program &program, std::string_view script,
-                      const Reference &reference) {
-  // A program that writes far more than expected is stopped.
-  const std::size_t limit = static_cast<std::size_t>(std::min<std::uint64_t>(
-                                reference.answerBytes, 1 << 27)) *
-                                2 +
-                            (1 << 20);
-  return compareRun(reference, runProcess(program.command, script,
-                                          program.timeoutSeconds, limit));
+std::optional<Difference> compareAnswers(const ScriptSource &script,
+                                         std::string_view answers) {
+  const std::unique_ptr<std::istream> reference = script.open();
+  Comparator comparator(*reference);
+  comparator.consume(answers);
+  comparator.finish();
+  return std::move(comparator.difference);
 }

@@ -1,162 +1,174 @@
-// A script is taken apart into its lines and count; a table of passes
-// proposes smaller or plainer scripts, and the program, run on each
-// candidate, decides which one is kept.
+// The script lives in its parts (ScriptParts.h); each pass proposes edited
+// parts through keep(), which assembles them, runs the program and keeps
+// the candidate only if it still differs. Rounds of the passes go on while
+// one of them keeps something, and stop at the limit of runs.
 #include "Reducer.h"
 
+#include "ScriptParts.h"
 #include "ScriptSession.h"
+#include "TreeView.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
-#include <optional>
 #include <sstream>
 
 namespace {
 
-// A command line as the reader hands it out, and whether a CR ended it.
-struct Line {
-  std::string text;
-  bool cr = false;
-  bool operator==(const Line &other) const {
-    return text == other.text && cr == other.cr;
-  }
-  bool operator!=(const Line &other) const { return !(*this == other); }
-};
+// The output kept from each run, for the report on the shortest script.
+constexpr std::size_t keptOutput = 1 << 20;
 
-// A script taken apart for shrinking: its command lines and how to put the
-// count line in front of them.
-struct Parts {
-  std::vector<Line> lines;
-  std::string header;     // a verbatim count line and what precedes it
-  std::int64_t extra = 0; // commands announced beyond the lines
-  bool verbatim = false;  // header as it was, count and all
-  bool lastLineFeed = true;
-};
-
-std::string assemble(const Parts &parts) {
-  std::string script;
-  if (parts.verbatim) {
-    script = parts.header;
-  } else {
-    const std::int64_t count =
-        static_cast<std::int64_t>(parts.lines.size()) + parts.extra;
-    script = std::to_string(std::max<std::int64_t>(count, 0)) + "\n";
-  }
-  for (std::size_t i = 0; i < parts.lines.size(); ++i) {
-    script += parts.lines[i].text;
-    script += parts.lines[i].cr ? "\r" : "";
-    if (i + 1 < parts.lines.size() || parts.lastLineFeed) {
-      script += '\n';
+// The record at a position in ID order, by subtree counts; null past the
+// end.
+const PelixNode *atPosition(const PelixNode *node, std::uint32_t position) {
+  while (node) {
+    const std::uint32_t before = PelixNode::recordsOf(node->leftChild);
+    if (position == before) {
+      return node;
+    }
+    if (position < before) {
+      node = node->leftChild;
+    } else {
+      position -= before + 1;
+      node = node->rightChild;
     }
   }
-  return script;
+  return nullptr;
+}
+
+void preOrder(const PelixNode *node, std::vector<const PelixNode *> &nodes) {
+  if (node) {
+    nodes.push_back(node);
+    preOrder(node->leftChild, nodes);
+    preOrder(node->rightChild, nodes);
+  }
 }
 
 class Reducer {
 public:
-  Reducer(const Program &program, std::uint64_t maxRuns)
-      : program_(program), maxRuns_(maxRuns) {}
+  Reducer(const Program &program, std::uint64_t maxRuns, std::string script,
+          Outcome outcome)
+      : program_(program), maxRuns_(maxRuns), parts_(split(script)),
+        outcome_(std::move(outcome)) {
+    parts_.verbatim = true; // as given, until a plainer count is kept
+  }
 
-  Reduction run(std::string_view script);
+  Reduction run();
 
-  // The passes (table below). Each proposes candidates through
-  // keepIfDiffers() and says whether it kept one.
-  bool dropChunks(Parts &parts);
-  bool renameIds(Parts &parts);
-  bool renameNames(Parts &parts);
-  bool canonicalLines(Parts &parts);
-  bool smallerPositions(Parts &parts);
-  bool fewerIds(Parts &parts);
+  // The passes (table below). Each proposes candidates through keep() and
+  // says whether it kept one.
+  bool plainCount();
+  bool cutAfterDifference();
+  bool dropChunks();
+  bool dropPairs();
+  bool positionsToIds();
+  bool rebuildTree();
+  bool roundIds();
+  bool shortNames();
+  bool plainLines();
+  bool smallerPositions();
+  bool fewerIds();
+  bool searchSmallTrees();
 
 private:
   bool exhausted() const { return runs_ >= maxRuns_; }
-  bool differs(const Parts &parts) {
-    if (exhausted()) {
-      return false;
-    }
-    ++runs_;
-    const std::string script = assemble(parts);
-    return runAndCompare(program_, script, referenceOf(script)).differs();
-  }
-  // Keeps a candidate that still differs.
-  bool keepIfDiffers(Parts &parts, Parts candidate) {
-    if (!differs(candidate)) {
-      return false;
-    }
-    parts = std::move(candidate);
-    return true;
-  }
-
-  void split(std::string_view script, Parts &parts);
-  void normalizeCount(Parts &parts, std::string_view script);
-  bool renameNamesKeeping(Parts &parts, bool keepUnfindable);
+  bool keep(Parts candidate);
+  bool shortNamesKeeping(bool keepUnfindable);
+  // The command whose answers differ, and the session's tree just before
+  // it, stepped anew.
+  std::optional<std::uint64_t> differingCommand() const;
+  template <typename Use>
+  void treeBefore(std::uint64_t command, Use &&use) const;
 
   const Program &program_;
   std::uint64_t maxRuns_;
   std::uint64_t runs_ = 0;
+  Parts parts_;
+  Outcome outcome_;
 };
 
-void Reducer::split(std::string_view script, Parts &parts) {
-  std::istringstream in{std::string(script)};
-  ScriptSession session(in);
-  // The header is everything up to the count line's end.
-  std::size_t at = 0;
-  for (std::uint64_t i = 0; i < session.script().countLine().number; ++i) {
-    const std::size_t end = script.find('\n', at);
-    at = end == std::string_view::npos ? script.size() : end + 1;
+bool Reducer::keep(Parts candidate) {
+  if (exhausted()) {
+    return false;
   }
-  parts.header = std::string(script.substr(0, at));
-  ScriptSession::Step step;
-  while (session.step(step) && !step.missing) {
-    parts.lines.push_back({std::string(step.text), step.droppedCr});
+  ++runs_;
+  const ScriptSource script{"", assemble(candidate), ""};
+  Outcome outcome = runAndCompare(program_, script, keptOutput);
+  if (!outcome.differs()) {
+    return false;
   }
-  for (ScriptLine line; session.lineAfterEnd(line);) {
-    parts.lines.push_back({std::string(line.text), line.droppedCr});
-  }
-  parts.lastLineFeed = script.empty() || script.back() == '\n';
-  parts.extra = static_cast<std::int64_t>(session.count()) -
-                static_cast<std::int64_t>(parts.lines.size());
+  parts_ = std::move(candidate);
+  outcome_ = std::move(outcome);
+  return true;
 }
 
-// A count equal to the number of lines, and a line feed after the last,
-// unless the difference needs another count or its absence.
-void Reducer::normalizeCount(Parts &parts, std::string_view script) {
-  Parts plain = parts;
+std::optional<std::uint64_t> Reducer::differingCommand() const {
+  if (!outcome_.difference || outcome_.difference->afterLast ||
+      outcome_.difference->command >= parts_.lines.size()) {
+    return std::nullopt;
+  }
+  return outcome_.difference->command;
+}
+
+template <typename Use>
+void Reducer::treeBefore(std::uint64_t command, Use &&use) const {
+  std::istringstream in(assemble(parts_));
+  ScriptSession session(in);
+  ScriptSession::Step step;
+  for (std::uint64_t i = 0; i < command && session.step(step); ++i) {
+  }
+  use(TreeView(session.tree()));
+}
+
+// A count equal to the number of lines and a line feed after the last;
+// else the count as it was, plainly written; else the count line as it
+// stands.
+bool Reducer::plainCount() {
+  if (!parts_.verbatim) {
+    return false;
+  }
+  Parts plain = parts_;
+  plain.verbatim = false;
   plain.extra = 0;
   plain.lastLineFeed = true;
-  if (keepIfDiffers(parts, plain)) {
-    return;
-  }
-  Parts kept = parts;
+  Parts kept = parts_;
+  kept.verbatim = false;
   kept.lastLineFeed = true;
-  if (keepIfDiffers(parts, kept)) {
-    return;
+  Parts asWritten = parts_;
+  asWritten.verbatim = false;
+  return keep(plain) || keep(kept) || keep(asWritten);
+}
+
+// Commands after the first one answered differently cannot matter to that
+// answer.
+bool Reducer::cutAfterDifference() {
+  const auto command = differingCommand();
+  if (!command || *command + 1 >= parts_.lines.size()) {
+    return false;
   }
-  kept.lastLineFeed = parts.lastLineFeed;
-  if (keepIfDiffers(parts, kept)) {
-    return;
-  }
-  // The difference needs the count line as it stands.
-  parts.verbatim = true;
-  parts.header = std::string(script.substr(0, parts.header.size()));
+  Parts head = parts_;
+  head.lines.resize(*command + 1);
+  return keep(std::move(head));
 }
 
 // Delta debugging: drops a chunk of lines while the program still differs,
 // with chunks halving from half the script down to single lines.
-bool Reducer::dropChunks(Parts &parts) {
+bool Reducer::dropChunks() {
   bool dropped = false;
   std::size_t chunks = 2;
-  while (!parts.lines.empty() && !exhausted()) {
-    const std::size_t size = parts.lines.size();
+  while (!parts_.lines.empty() && !exhausted()) {
+    const std::size_t size = parts_.lines.size();
     chunks = std::min(chunks, size);
     const std::size_t chunk = (size + chunks - 1) / chunks;
     bool droppedOne = false;
     for (std::size_t from = 0; from < size && !droppedOne; from += chunk) {
-      Parts candidate = parts;
+      Parts candidate = parts_;
       candidate.lines.erase(
           candidate.lines.begin() + static_cast<std::ptrdiff_t>(from),
           candidate.lines.begin() +
               static_cast<std::ptrdiff_t>(std::min(size, from + chunk)));
-      droppedOne = keepIfDiffers(parts, std::move(candidate));
+      droppedOne = keep(std::move(candidate));
     }
     if (droppedOne) {
       dropped = true;
@@ -171,44 +183,94 @@ bool Reducer::dropChunks(Parts &parts) {
   return dropped;
 }
 
-// A command line rebuilt in its plainest form from its parse, with another
-// name or ID if given: no skipped text, one space, no CR. Refused lines, and
-// print lines, which have no other form, stay as they are.
-Line canonical(const Line &line, std::optional<std::string_view> newName,
-               std::optional<std::string_view> newId) {
-  LineStream stream(line.text);
-  Command command = parseCommand(stream);
-  switch (command.kind) {
-  case Command::Kind::refused:
-  case Command::Kind::printInOrder:
-  case Command::Kind::printPreOrder:
-  case Command::Kind::printPostOrder:
-  case Command::Kind::printLevelCount:
-    return line;
-  default:
-    break;
+// Two lines at once, which one at a time cannot go: an insert and the
+// removal that undoes it, say. Only for short scripts, where the pairs are
+// few.
+bool Reducer::dropPairs() {
+  constexpr std::size_t mostLines = 16;
+  if (parts_.lines.size() > mostLines) {
+    return false;
   }
-  command.name = newName.value_or(command.name);
-  command.id = newId.value_or(command.id);
-  Line plain;
-  printCommand(command, plain.text);
-  return plain;
+  for (std::size_t i = 0; i < parts_.lines.size(); ++i) {
+    for (std::size_t j = i + 1; j < parts_.lines.size() && !exhausted(); ++j) {
+      Parts candidate = parts_;
+      candidate.lines.erase(candidate.lines.begin() +
+                            static_cast<std::ptrdiff_t>(j));
+      candidate.lines.erase(candidate.lines.begin() +
+                            static_cast<std::ptrdiff_t>(i));
+      if (keep(std::move(candidate))) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
-Command parsed(const Line &line) {
-  LineStream stream(line.text);
-  return parseCommand(stream);
+// removeInorder N by remove of the ID at position N: the removal no longer
+// depends on the records before it, so they may go.
+bool Reducer::positionsToIds() {
+  bool changed = false;
+  for (std::size_t i = 0; i < parts_.lines.size() && !exhausted(); ++i) {
+    const Command command = parsed(parts_.lines[i]);
+    if (command.kind != Command::Kind::removeInOrder) {
+      continue;
+    }
+    std::string id;
+    treeBefore(i, [&](TreeView tree) {
+      const PelixNode *node =
+          atPosition(tree.root(), static_cast<std::uint32_t>(command.position));
+      id = node ? std::string(node->idText()) : "";
+    });
+    if (id.empty()) {
+      continue;
+    }
+    Parts candidate = parts_;
+    candidate.lines[i] = lineOf(Command::remove(id));
+    changed = keep(std::move(candidate)) || changed;
+  }
+  return changed;
+}
+
+// The records before the command that differs, inserted anew in pre-order,
+// which rebuilds the same shape, in place of the lines that built it when
+// those were more.
+bool Reducer::rebuildTree() {
+  const auto command = differingCommand();
+  if (!command || *command < 2) {
+    return false;
+  }
+  Parts candidate = parts_;
+  candidate.lines.clear();
+  treeBefore(*command, [&](TreeView tree) {
+    std::vector<const PelixNode *> nodes;
+    preOrder(tree.root(), nodes);
+    for (const PelixNode *node : nodes) {
+      candidate.lines.push_back(
+          lineOf(Command::insert(node->name, node->idText())));
+    }
+  });
+  if (candidate.lines.size() >= *command) {
+    return false;
+  }
+  candidate.lines.insert(candidate.lines.end(),
+                         parts_.lines.begin() +
+                             static_cast<std::ptrdiff_t>(*command),
+                         parts_.lines.end());
+  return keep(std::move(candidate));
 }
 
 // The IDs renumbered in their order, to round numbers: the tree keeps its
 // shape.
-bool Reducer::renameIds(Parts &parts) {
+bool Reducer::roundIds() {
   std::map<std::string, std::string> ids;
-  for (const Line &line : parts.lines) {
+  for (const Line &line : parts_.lines) {
     const Command command = parsed(line);
     if (command.kind != Command::Kind::refused && !command.id.empty()) {
       ids.emplace(std::string(command.id), "");
     }
+  }
+  if (ids.empty()) {
+    return false;
   }
   // 10000000, 20000000, ... for a few IDs; closer for more.
   std::uint64_t step = 10000000;
@@ -225,22 +287,25 @@ bool Reducer::renameIds(Parts &parts) {
   if (!changes) {
     return false;
   }
-  Parts candidate = parts;
+  Parts candidate = parts_;
   for (Line &line : candidate.lines) {
     const Command command = parsed(line);
     if (command.kind != Command::Kind::refused && !command.id.empty()) {
-      line = canonical(line, std::nullopt, ids.at(std::string(command.id)));
+      line = plainLine(line, std::nullopt, ids.at(std::string(command.id)));
     }
   }
-  return keepIfDiffers(parts, std::move(candidate));
+  return keep(std::move(candidate));
 }
 
-// Names become A, B, C... in order of appearance. Empty names and names
-// that begin with a space, which a search never finds, are kept when
-// keepUnfindable is set.
-bool Reducer::renameNamesKeeping(Parts &parts, bool keepUnfindable) {
+bool Reducer::shortNames() {
+  return shortNamesKeeping(false) || shortNamesKeeping(true);
+}
+
+// Names become A, B, C... in order of appearance. Names that a search can
+// never find are kept when keepUnfindable is set.
+bool Reducer::shortNamesKeeping(bool keepUnfindable) {
   std::map<std::string, std::string> names;
-  Parts candidate = parts;
+  Parts candidate = parts_;
   bool changes = false;
   for (Line &line : candidate.lines) {
     const Command command = parsed(line);
@@ -260,41 +325,39 @@ bool Reducer::renameNamesKeeping(Parts &parts, bool keepUnfindable) {
                              static_cast<char>('a' + n % 26);
       names.emplace(std::string(command.name), shorter);
     }
-    const Line plain = canonical(line, shorter, std::nullopt);
+    const Line plain = plainLine(line, shorter, std::nullopt);
     changes = changes || plain != line;
     line = plain;
   }
-  return changes && keepIfDiffers(parts, std::move(candidate));
+  return changes && keep(std::move(candidate));
 }
 
-bool Reducer::canonicalLines(Parts &parts) {
+bool Reducer::plainLines() {
   bool changed = false;
-  for (std::size_t i = 0; i < parts.lines.size() && !exhausted(); ++i) {
-    const Line plain = canonical(parts.lines[i], std::nullopt, std::nullopt);
-    if (plain == parts.lines[i]) {
+  for (std::size_t i = 0; i < parts_.lines.size() && !exhausted(); ++i) {
+    const Line plain = plainLine(parts_.lines[i]);
+    if (plain == parts_.lines[i]) {
       continue;
     }
-    Parts candidate = parts;
+    Parts candidate = parts_;
     candidate.lines[i] = plain;
-    changed = keepIfDiffers(parts, std::move(candidate)) || changed;
+    changed = keep(std::move(candidate)) || changed;
   }
   return changed;
 }
 
-bool Reducer::smallerPositions(Parts &parts) {
+bool Reducer::smallerPositions() {
   bool changed = false;
-  for (std::size_t i = 0; i < parts.lines.size() && !exhausted(); ++i) {
-    const Command command = parsed(parts.lines[i]);
+  for (std::size_t i = 0; i < parts_.lines.size() && !exhausted(); ++i) {
+    const Command command = parsed(parts_.lines[i]);
     if (command.kind != Command::Kind::removeInOrder || command.position <= 0) {
       continue;
     }
     for (const std::int32_t smaller :
          {0, command.position / 2, command.position - 1}) {
-      Parts candidate = parts;
-      candidate.lines[i] = {};
-      printCommand(Command::removeInOrder(smaller), candidate.lines[i].text);
-      if (candidate.lines[i] != parts.lines[i] &&
-          keepIfDiffers(parts, std::move(candidate))) {
+      Parts candidate = parts_;
+      candidate.lines[i] = lineOf(Command::removeInOrder(smaller));
+      if (candidate.lines[i] != parts_.lines[i] && keep(std::move(candidate))) {
         changed = true;
         break;
       }
@@ -304,9 +367,9 @@ bool Reducer::smallerPositions(Parts &parts) {
 }
 
 // Each ID in turn replaced everywhere by the next smaller one.
-bool Reducer::fewerIds(Parts &parts) {
+bool Reducer::fewerIds() {
   std::vector<std::string> ids;
-  for (const Line &line : parts.lines) {
+  for (const Line &line : parts_.lines) {
     const Command command = parsed(line);
     if (command.kind != Command::Kind::refused && !command.id.empty()) {
       ids.emplace_back(command.id);
@@ -316,72 +379,168 @@ bool Reducer::fewerIds(Parts &parts) {
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   bool changed = false;
   for (std::size_t k = 1; k < ids.size() && !exhausted(); ++k) {
-    Parts candidate = parts;
+    Parts candidate = parts_;
     for (Line &line : candidate.lines) {
       const Command command = parsed(line);
       if (command.kind != Command::Kind::refused && command.id == ids[k]) {
-        line = canonical(line, std::nullopt, ids[k - 1]);
+        line = plainLine(line, std::nullopt, ids[k - 1]);
       }
     }
-    changed = keepIfDiffers(parts, std::move(candidate)) || changed;
+    changed = keep(std::move(candidate)) || changed;
   }
   return changed;
 }
 
-bool Reducer::renameNames(Parts &parts) {
-  return renameNamesKeeping(parts, false) || renameNamesKeeping(parts, true);
+// The shapes of the trees that inserting the IDs 10000000, 20000000, ...
+// (count of them) builds, each with one insertion order that builds it.
+std::vector<std::vector<std::string>> insertionOrders(std::size_t count) {
+  std::vector<std::string> ids;
+  for (std::size_t i = 1; i <= count; ++i) {
+    ids.push_back(std::to_string(10000000 * i));
+  }
+  std::vector<std::vector<std::string>> orders;
+  std::vector<std::string> shapes;
+  do {
+    DroppedAnswers answers;
+    MorvAVLTree tree(answers);
+    for (const std::string &id : ids) {
+      tree.insert("A", id);
+    }
+    std::vector<const PelixNode *> nodes;
+    preOrder(TreeView(tree).root(), nodes);
+    std::string shape;
+    for (const PelixNode *node : nodes) {
+      shape += node->idText();
+    }
+    if (std::find(shapes.begin(), shapes.end(), shape) == shapes.end()) {
+      shapes.push_back(shape);
+      orders.push_back(ids);
+    }
+  } while (std::next_permutation(ids.begin(), ids.end()));
+  return orders;
 }
 
-// The passes, in the order each round runs them. Each proposes smaller or
-// plainer scripts; the program decides, since a candidate is kept only
-// while the program still differs on it. Rounds go on while a pass keeps
-// one.
+// Small scripts, shortest first, aimed at the command that differs: a tree
+// of every shape of a few records, then perhaps one removal and one more
+// insert, then that command, a level count or a pre-order listing. A way
+// out of a local minimum that no edit of this script leaves, bounded by a
+// share of the runs left.
+bool Reducer::searchSmallTrees() {
+  const auto command = differingCommand();
+  if (!command) {
+    return false;
+  }
+  using Kind = Command::Kind;
+  const Line ends[] = {parts_.lines[*command],
+                       lineOf(Command::print(Kind::printLevelCount)),
+                       lineOf(Command::print(Kind::printPreOrder))};
+  const std::uint64_t stopAt =
+      runs_ + std::min<std::uint64_t>(800, (maxRuns_ - runs_) / 2);
+  const auto tryEach = [&](Parts candidate) {
+    candidate.lines.emplace_back();
+    for (const Line &end : ends) {
+      candidate.lines.back() = end;
+      if (runs_ >= stopAt || keep(candidate)) {
+        return true;
+      }
+    }
+    return false;
+  };
+  const auto id = [](std::size_t i) { return std::to_string(10000000 * i); };
+  for (std::size_t size = 2;
+       size < std::min<std::size_t>(parts_.lines.size(), 9); ++size) {
+    // size - 1 inserts; size - 2 and a removal; size - 3, a removal and an
+    // insert of an ID present or new.
+    for (std::size_t extra = 0; extra < 3 && extra < size; ++extra) {
+      for (const auto &order : insertionOrders(size - 1 - extra)) {
+        Parts tree;
+        for (const std::string &inserted : order) {
+          tree.lines.push_back(lineOf(Command::insert("A", inserted)));
+        }
+        if (extra == 0 && tryEach(tree)) {
+          return runs_ < stopAt;
+        }
+        for (std::size_t gone = 1; extra > 0 && gone <= order.size(); ++gone) {
+          Parts removed = tree;
+          removed.lines.push_back(lineOf(Command::remove(id(gone))));
+          if (extra == 1 && tryEach(removed)) {
+            return runs_ < stopAt;
+          }
+          for (std::size_t again = 1; extra == 2 && again <= order.size() + 1;
+               ++again) {
+            Parts inserted = removed;
+            inserted.lines.push_back(lineOf(Command::insert("B", id(again))));
+            if (tryEach(inserted)) {
+              return runs_ < stopAt;
+            }
+          }
+        }
+      }
+    }
+  }
+  return false;
+}
+
+// The passes, in the order each round runs them; the last only when the
+// others keep nothing.
 struct Pass {
   const char *name;
-  bool (Reducer::*run)(Parts &);
+  bool (Reducer::*run)();
+  bool whenStuck;
 };
 const Pass passes[] = {
+    // The count equal to the lines, in plain digits.
+    {"plain-count", &Reducer::plainCount, false},
+    // Nothing after the command that differs.
+    {"cut-after", &Reducer::cutAfterDifference, false},
     // Delta debugging: chunks of lines, halving down to single lines.
-    {"drop-chunks", &Reducer::dropChunks},
+    {"drop-chunks", &Reducer::dropChunks, false},
+    // Two lines at once, in a short script.
+    {"drop-pairs", &Reducer::dropPairs, false},
+    // removeInorder N as remove of the ID at position N.
+    {"positions-to-ids", &Reducer::positionsToIds, false},
+    // The tree before the difference rebuilt from fewer inserts.
+    {"rebuild-tree", &Reducer::rebuildTree, false},
     // The IDs renumbered in their order, to round numbers.
-    {"round-ids", &Reducer::renameIds},
+    {"round-ids", &Reducer::roundIds, false},
     // Names become A, B, ...; or all but those no search can find.
-    {"short-names", &Reducer::renameNames},
+    {"short-names", &Reducer::shortNames, false},
     // Each line in its plain form: one space, nothing skipped, no CR.
-    {"plain-lines", &Reducer::canonicalLines},
+    {"plain-lines", &Reducer::plainLines, false},
     // removeInorder positions lowered to 0, half, or one less.
-    {"smaller-positions", &Reducer::smallerPositions},
+    {"smaller-positions", &Reducer::smallerPositions, false},
     // Each ID in turn replaced everywhere by the next smaller one.
-    {"fewer-ids", &Reducer::fewerIds},
+    {"fewer-ids", &Reducer::fewerIds, false},
+    // Small trees of every shape, aimed at the command that differs.
+    {"small-trees", &Reducer::searchSmallTrees, true},
 };
 
-Reduction Reducer::run(std::string_view script) {
-  Parts parts;
-  split(script, parts);
-  normalizeCount(parts, script);
-  // Commands after the first one answered differently cannot matter to
-  // that answer: try without them first.
-  const std::string whole = assemble(parts);
-  const Reference reference = referenceOf(whole);
-  ++runs_;
-  const Outcome outcome = runAndCompare(program_, whole, reference);
-  if (!outcome.answersAgree && outcome.step + 1 < parts.lines.size()) {
-    Parts head = parts;
-    head.lines.resize(outcome.step + 1);
-    keepIfDiffers(parts, std::move(head));
-  }
+Reduction Reducer::run() {
   for (bool changed = true; changed && !exhausted();) {
     changed = false;
     for (const Pass &pass : passes) {
-      changed = (this->*pass.run)(parts) || changed;
+      if (!pass.whenStuck) {
+        changed = (this->*pass.run)() || changed;
+      }
+    }
+    for (const Pass &pass : passes) {
+      if (pass.whenStuck && !changed) {
+        changed = (this->*pass.run)();
+      }
     }
   }
-  return {assemble(parts), runs_, exhausted()};
+  return {assemble(parts_), std::move(outcome_), runs_, exhausted()};
 }
 
 } // namespace
 
-Reduction reduce(const Program &program, std::string_view script,
-                 std::uint64_t maxRuns) {
-  return Reducer(program, maxRuns).run(script);
+Reduction reduce(const Program &program, const ScriptSource &script,
+                 Outcome outcome, std::uint64_t maxRuns) {
+  std::string text = script.text;
+  if (!script.path.empty()) {
+    std::ifstream file(script.path, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(file),
+                std::istreambuf_iterator<char>());
+  }
+  return Reducer(program, maxRuns, std::move(text), std::move(outcome)).run();
 }

@@ -1,4 +1,7 @@
-// Shrinking a script on which another program differs from morvavl.
+// Shrinking a script on which another program differs from morvavl, as
+// test-case reducers do: a table of passes proposes shorter or plainer
+// scripts, and the program decides, since a candidate is kept only while
+// the program still differs on it.
 #ifndef MORVAVL_TOOLS_REDUCER_H
 #define MORVAVL_TOOLS_REDUCER_H
 
@@ -6,18 +9,17 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-// Shrinks a script that differs, as test-case reducers do: drops chunks of
-// commands, halving them down to single lines, as long as the program still
-// differs, then tries simpler forms of the lines left. Runs the program at
-// most maxRuns times; deterministic but for timeouts.
 struct Reduction {
-  std::string script;
+  std::string script; // the shortest that still differs
+  Outcome outcome;    // the program's run on it, with its output
   std::uint64_t runs = 0;
   bool limitReached = false;
 };
-Reduction reduce(const Program &program, std::string_view script,
-                 std::uint64_t maxRuns);
+
+// Shrinks a script on which the program differs, given that run's outcome.
+// Runs the program at most maxRuns times; deterministic but for timeouts.
+Reduction reduce(const Program &program, const ScriptSource &script,
+                 Outcome outcome, std::uint64_t maxRuns);
 
 #endif

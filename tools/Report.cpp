@@ -1,5 +1,7 @@
-// A report is made only for a script that differs: it traces the script
-// again to say why morvavl answers as it does.
+// A report is made only for a script that differs. It traces the script
+// again, as far as the command that differs, to say why morvavl answers as
+// it does; everything it shows of the program's output was kept by the
+// comparison, so its cost never depends on how much the program wrote.
 #include "Report.h"
 
 #include "Drawing.h"
@@ -7,92 +9,141 @@
 #include "Tracer.h"
 
 #include <algorithm>
-#include <sstream>
+#include <deque>
+#include <istream>
+#include <vector>
 
 namespace {
 
-// Line `index` (from 0) of text, without its line feed; `complete` says
-// whether it has one.
-std::string_view lineAt(std::string_view text, std::uint64_t index,
-                        bool &complete) {
-  std::size_t from = 0;
-  for (std::uint64_t i = 0; i < index && from < text.size(); ++i) {
-    const std::size_t end = text.find('\n', from);
-    from = end == std::string_view::npos ? text.size() : end + 1;
+// A long line is shown around `from`, where it first differs, with marks
+// for what is left out.
+std::string shown(std::string_view line, std::size_t from = 0) {
+  constexpr std::size_t context = 80;
+  constexpr std::size_t most = 240;
+  const std::size_t start =
+      line.size() > most && from > context ? from - context : 0;
+  std::string out;
+  if (start > 0) {
+    out += "[" + text::counted(start, "byte", "bytes") + " as expected] …";
   }
-  const std::size_t end = text.find('\n', from);
-  complete = end != std::string_view::npos;
-  return text.substr(from, complete ? end - from : std::string_view::npos);
-}
-
-// The first line of the standard error, which usually says the most.
-std::string firstLine(std::string_view text) {
-  return text::escaped(text.substr(0, text.find('\n')));
-}
-
-// The answer line where a step's answers start.
-std::uint64_t firstAnswerLine(const Reference &reference, std::size_t step) {
-  std::uint64_t line = 0;
-  for (std::size_t i = 0; i < step && i < reference.steps.size(); ++i) {
-    line += reference.steps[i].answerLines * reference.steps[i].repeat;
+  const std::string_view part = line.substr(start, most);
+  text::appendEscaped(out, part);
+  if (start + part.size() < line.size()) {
+    out += "… [" +
+           text::counted(line.size() - start - part.size(), "more byte",
+                         "more bytes") +
+           "]";
   }
-  return line;
+  return out;
 }
 
-// The step whose answers hold answer line `line` (from 0).
-std::size_t stepOfAnswer(const Reference &reference, std::uint64_t line) {
-  std::uint64_t first = 0;
-  for (std::size_t i = 0; i < reference.steps.size(); ++i) {
-    const Reference::Step &step = reference.steps[i];
-    first += step.answerLines * step.repeat;
-    if (line < first) {
-      return i;
+// The lines of a text; the last one without its line feed, if it has none.
+std::vector<std::string_view> linesOf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return lines;
+}
+
+std::string scriptLine(std::uint64_t line, std::string_view text,
+                       bool missing) {
+  if (missing) {
+    return "line " + std::to_string(line) + ": (no line: the input ended)";
+  }
+  return "line " + std::to_string(line) + ": " + text::escaped(text);
+}
+
+// The command whose answers hold answer line `answer` (from 0), by
+// stepping the script again.
+std::string commandOfAnswer(const ScriptSource &script, std::uint64_t answer) {
+  const std::unique_ptr<std::istream> in = script.open();
+  ScriptSession session(*in);
+  std::uint64_t lines = 0;
+  for (ScriptSession::Step step; session.step(step);) {
+    lines += static_cast<std::uint64_t>(
+        std::count(step.answers.begin(), step.answers.end(), '\n'));
+    if (step.missing) {
+      return scriptLine(step.line + (answer - (lines - 1)), "", true);
+    }
+    if (answer < lines) {
+      return scriptLine(step.line, step.text, false);
     }
   }
-  return reference.steps.size();
+  return "";
 }
 
-template <typename Step> std::string scriptLine(const Step &step) {
-  if (step.missing) {
-    return "line " + std::to_string(step.line) +
-           ": (no line: the input "
-           "ended)";
+// Where two lines first differ.
+std::size_t parting(std::string_view a, std::string_view b) {
+  const std::size_t size = std::min(a.size(), b.size());
+  return static_cast<std::size_t>(
+      std::mismatch(a.begin(), a.begin() + size, b.begin()).first - a.begin());
+}
+
+void appendErrorTail(std::string &report, const ProcessEnd &end) {
+  if (end.errorBytes == 0) {
+    return;
   }
-  return "line " + std::to_string(step.line) + ": " + text::escaped(step.text);
+  constexpr std::size_t mostLines = 8;
+  std::vector<std::string_view> lines = linesOf(end.errorTail);
+  std::uint64_t before = end.errorBytes - end.errorTail.size();
+  if (end.errorTail.size() < end.errorBytes && !lines.empty()) {
+    before += lines.front().size() + 1; // the first is only part of a line
+    lines.erase(lines.begin());
+  }
+  if (lines.size() > mostLines) {
+    for (std::size_t i = 0; i < lines.size() - mostLines; ++i) {
+      before += lines[i].size() + 1;
+    }
+    lines.erase(lines.begin(), lines.end() - mostLines);
+  }
+  report += "  the end of its standard error";
+  report += before > 0 ? ", after " + text::counted(before, "byte", "bytes") +
+                             " left out:\n"
+                       : ":\n";
+  for (const std::string_view line : lines) {
+    report += "    | " + shown(line) + "\n";
+  }
 }
 
-std::string problems(const Reference &reference, const Outcome &outcome) {
-  const ProcessRun &run = outcome.run;
+} // namespace
+
+std::string summarize(const Outcome &outcome) {
+  const ProcessEnd &end = outcome.end;
   std::vector<std::string> said;
-  if (!outcome.answersAgree) {
-    if (outcome.step < reference.steps.size()) {
+  if (outcome.difference) {
+    if (!outcome.difference->afterLast) {
       said.push_back("its answers differ from morvavl's at script line " +
-                     std::to_string(reference.steps[outcome.step].line));
+                     std::to_string(outcome.difference->line));
     }
     if (outcome.linesWritten < outcome.linesExpected) {
-      said.push_back("it wrote " + text::grouped(outcome.linesWritten) +
-                     " of the " + text::grouped(outcome.linesExpected) +
-                     " answer lines expected");
+      said.push_back(
+          "it wrote " + text::grouped(outcome.linesWritten) + " of the " +
+          text::counted(outcome.linesExpected, "answer line expected",
+                        "answer lines expected"));
     } else if (outcome.linesWritten > outcome.linesExpected) {
-      said.push_back("it wrote " + text::grouped(outcome.linesWritten) +
-                     " answer lines where " +
-                     text::grouped(outcome.linesExpected) + " were expected");
+      said.push_back(
+          "it wrote " +
+          text::counted(outcome.linesWritten, "answer line", "answer lines") +
+          " where " + text::grouped(outcome.linesExpected) +
+          (outcome.linesExpected == 1 ? " was" : " were") + " expected");
+    } else if (outcome.lineUnfinished) {
+      said.push_back("its last line has no line feed");
     }
   }
-  if (run.timedOut) {
+  if (end.timedOut) {
     said.push_back("it timed out");
   }
-  if (run.outputCut) {
-    said.push_back("it wrote far more than expected and was stopped");
+  if (end.signal != 0) {
+    said.push_back("it was ended by " + describeSignal(end.signal));
   }
-  if (run.signal != 0) {
-    said.push_back("it was ended by " + describeSignal(run.signal));
+  if (end.exitStatus > 0) {
+    said.push_back("it exited with status " + std::to_string(end.exitStatus));
   }
-  if (run.exitStatus > 0) {
-    said.push_back("it exited with status " + std::to_string(run.exitStatus));
-  }
-  if (!run.err.empty()) {
-    said.push_back("it wrote on standard error: " + firstLine(run.err));
+  if (end.errorBytes != 0) {
+    said.push_back("it wrote on standard error");
   }
   std::string text;
   for (std::size_t i = 0; i < said.size(); ++i) {
@@ -101,121 +152,129 @@ std::string problems(const Reference &reference, const Outcome &outcome) {
   return text;
 }
 
-} // namespace
+std::string remarks(const Outcome &outcome) {
+  if (outcome.end.leftRunning == 0) {
+    return "";
+  }
+  return "  it left " +
+         text::counted(outcome.end.leftRunning, "process", "processes") +
+         " running, which morvavl-compare ended\n";
+}
 
-std::string describe(std::string_view name, std::string_view script,
-                     const Reference &reference, const Outcome &outcome,
+std::string describe(const ScriptSource &script, const Outcome &outcome,
                      unsigned depth) {
-  std::string report =
-      std::string(name) + ": differs: " + problems(reference, outcome) + "\n";
-  const ProcessRun &run = outcome.run;
-  if (run.timedOut || run.signal != 0) {
-    const std::uint64_t written = outcome.linesWritten;
+  std::string report = script.name + ": differs: " + summarize(outcome) + "\n";
+  const ProcessEnd &end = outcome.end;
+  if (end.timedOut || end.signal != 0) {
     report += "  it stopped ";
-    if (written == 0) {
+    if (outcome.linesWritten == 0) {
       report += "before it wrote any answer\n";
     } else {
-      const std::size_t last = stepOfAnswer(reference, written - 1);
-      report += "after its answer line " + text::grouped(written);
-      if (last < reference.steps.size()) {
-        report += ", written for " + scriptLine(reference.steps[last]);
-      }
-      report += "\n";
+      const std::string line =
+          commandOfAnswer(script, outcome.linesWritten - 1);
+      report += "after its answer line " + text::grouped(outcome.linesWritten) +
+                (line.empty() ? "" : ", written for " + line) + "\n";
     }
   }
-  if (outcome.answersAgree) {
+  report += remarks(outcome);
+  if (!outcome.difference) {
+    appendErrorTail(report, end);
     return report;
   }
-
-  if (outcome.step == reference.steps.size()) {
-    bool complete = false;
-    const std::string_view extra =
-        lineAt(run.out, outcome.linesExpected, complete);
-    report += "  after the answers to the last command it wrote: " +
-              text::escaped(extra) + (complete ? "" : " (no line feed)") + "\n";
+  const Difference &difference = *outcome.difference;
+  if (difference.afterLast) {
+    const std::vector<std::string_view> extra = linesOf(difference.written);
+    report +=
+        "  after the answers to the last command it wrote: " +
+        (extra.empty() ? std::string() : shown(extra.front())) +
+        (difference.written.find('\n') == std::string::npos ? " (no line feed)"
+                                                            : "") +
+        "\n";
+    appendErrorTail(report, end);
     return report;
   }
 
   // The command whose answers differ, as both programs answered it.
-  const Reference::Step &step = reference.steps[outcome.step];
-  const std::uint64_t from = firstAnswerLine(reference, outcome.step);
-  report += "  " + scriptLine(step) + "\n";
-  for (std::uint64_t i = 0; i < step.answerLines; ++i) {
-    bool complete = false;
-    report +=
-        "    expected: " + text::escaped(lineAt(step.answers, i, complete)) +
-        "\n";
+  report += "  " +
+            scriptLine(difference.line, difference.text, difference.missing) +
+            "\n";
+  const std::vector<std::string_view> expected = linesOf(difference.expected);
+  const std::vector<std::string_view> written = linesOf(difference.written);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const std::size_t from =
+        i < written.size() ? parting(expected[i], written[i]) : 0;
+    report += "    expected: " + shown(expected[i], from) + "\n";
   }
-  // The program's lines in the same places, as far as it wrote them.
-  for (std::uint64_t i = 0; i < std::max<std::uint64_t>(step.answerLines, 1);
-       ++i) {
-    const bool partial = !run.out.empty() && run.out.back() != '\n';
-    if (from + i > outcome.linesWritten ||
-        (from + i == outcome.linesWritten && !partial)) {
+  for (std::size_t i = 0; i < std::max<std::size_t>(expected.size(), 1); ++i) {
+    if (i >= written.size()) {
       report += "    written:  (nothing more)\n";
       break;
     }
-    bool complete = false;
-    const std::string_view line = lineAt(run.out, from + i, complete);
-    report += "    written:  " + text::escaped(line) +
+    const bool complete =
+        i + 1 < written.size() || difference.written.back() == '\n';
+    const std::size_t from =
+        i < expected.size() ? parting(expected[i], written[i]) : 0;
+    report += "    written:  " + shown(written[i], from) +
               (complete ? "" : " (no line feed)") + "\n";
   }
 
   // Why morvavl answers so, what came before, and the tree just before.
-  std::istringstream in{std::string(script)};
-  TraceSession session(in);
+  // Lineless commands change nothing: the trace stops at the first.
+  const std::unique_ptr<std::istream> in = script.open();
+  TraceSession session(*in);
   TraceStep traced;
-  std::vector<std::string> before;
-  for (std::size_t i = 0; i < outcome.step && session.step(traced); ++i) {
-    before.push_back("    " + scriptLine(traced) +
+  std::deque<std::string> before;
+  bool lineless = false;
+  for (std::uint64_t i = 0;
+       i < difference.command && !lineless && session.step(traced); ++i) {
+    lineless = traced.missing;
+    before.push_back("    " +
+                     scriptLine(traced.line, traced.text, traced.missing) +
                      "\n      why: " + traced.note + "\n");
+    if (before.size() > 3) {
+      before.pop_front();
+    }
   }
   std::string tree;
   drawTree(session, depth, "    ", tree);
-  if (session.step(traced)) {
+  if (lineless || session.step(traced)) {
     report += "    why: " + traced.note + "\n";
   }
   if (!before.empty()) {
     report += "  the commands before it:\n";
-    for (std::size_t i =
-             before.size() - std::min<std::size_t>(3, before.size());
-         i < before.size(); ++i) {
-      report += before[i];
+    for (const std::string &entry : before) {
+      report += entry;
     }
   }
   report += "  the tree just before it:\n" + tree;
+  appendErrorTail(report, end);
   return report;
 }
 
-std::string describeEach(std::string_view script, const Reference &reference,
-                         const Outcome &outcome) {
-  std::istringstream in{std::string(script)};
-  TraceSession session(in);
-  TraceStep traced;
+std::string describeEach(const ScriptSource &script, const Outcome &outcome) {
+  const std::unique_ptr<std::istream> in = script.open();
+  TraceSession session(*in);
   std::string text;
-  std::size_t at = 0;
-  const std::string &out = outcome.run.out;
-  for (const Reference::Step &step : reference.steps) {
-    session.step(traced);
-    text += "  " + scriptLine(step) + "\n";
-    std::size_t from = 0;
-    for (std::uint64_t i = 0; i < step.answerLines; ++i) {
-      const std::size_t end = step.answers.find('\n', from);
-      const std::string expected = text::escaped(
-          std::string_view(step.answers).substr(from, end - from));
-      from = end + 1;
+  std::string_view out = outcome.output;
+  for (TraceStep traced; session.step(traced);) {
+    text += "  " + scriptLine(traced.line, traced.text, traced.missing) + "\n";
+    for (const std::string_view line : linesOf(traced.answers)) {
       std::string written = "(nothing)";
-      if (at < out.size()) {
-        const std::size_t lineEnd = std::min(out.find('\n', at), out.size());
-        written = text::escaped(std::string_view(out).substr(at, lineEnd - at));
-        at = lineEnd + 1;
+      if (!out.empty()) {
+        const std::size_t end = out.find('\n');
+        written = shown(out.substr(0, end));
+        out.remove_prefix(end == std::string_view::npos ? out.size() : end + 1);
       }
+      const std::string expected = shown(line);
       text += "    expected: " + expected + "\n";
       if (written != expected) {
         text += "    written:  " + written + "\n";
       }
     }
     text += "    why: " + traced.note + "\n";
+    if (traced.missing) {
+      break;
+    }
   }
   return text;
 }

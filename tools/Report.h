@@ -1,23 +1,30 @@
-// The report of a comparison that differs, in script terms, for people.
+// The report of a run that differs, in script terms, for people.
 #ifndef MORVAVL_TOOLS_REPORT_H
 #define MORVAVL_TOOLS_REPORT_H
 
 #include "Compare.h"
 
 #include <string>
-#include <string_view>
 
-// The report of an outcome that differs, for people: what differed, at
-// which script line, the expected and written answers, the three commands
-// before, the tree just before that command, drawn at most depth levels
-// deep.
-std::string describe(std::string_view name, std::string_view script,
-                     const Reference &reference, const Outcome &outcome,
+// What differed, in one line without the script's name: "its answers
+// differ from morvavl's at script line 8, and it timed out".
+std::string summarize(const Outcome &outcome);
+
+// The whole report: the summary after the script's name, the script line
+// whose answers first differ with both answers (long lines cut around the
+// difference), why morvavl answers so, the three commands before, the tree
+// just before it (at most depth levels; 0: all), and the end of the
+// program's standard error. Costs time in proportion to the script and the
+// report, whatever the output's size.
+std::string describe(const ScriptSource &script, const Outcome &outcome,
                      unsigned depth);
 
-// Every command of a script, for a short one: its line, morvavl's answers,
-// the program's where they differ, and why morvavl answers so.
-std::string describeEach(std::string_view script, const Reference &reference,
-                         const Outcome &outcome);
+// Every command of a short script, with morvavl's answers, the program's
+// where they differ (from outcome.output), and why morvavl answers so.
+std::string describeEach(const ScriptSource &script, const Outcome &outcome);
+
+// What a run deserves a word about even when it agrees: the processes it
+// left running. Empty when there is nothing to say.
+std::string remarks(const Outcome &outcome);
 
 #endif
