@@ -384,7 +384,7 @@ std::string note(const ScriptSession::Step &step, const TraceRecorder &did,
   if (step.missing) {
     return "no line: the input ended after line " +
            std::to_string(script.linesRead()) +
-           ", and a command without a line is answered as an empty line";
+           "; a command without a line is refused, as an empty line is";
   }
   const Narration narration(step, did, tree);
   switch (step.command.kind) {

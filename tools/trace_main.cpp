@@ -1,15 +1,20 @@
 // morvavl-trace: runs a script through the program's own front end and tree
-// and shows, for each command, its line, its answers and why.
+// and shows, for each command, its line, its answers and why. The options
+// are checked before the first command runs, and the lines they name as soon
+// as the count line tells where the commands are; each graph of --dot is
+// written as soon as it is drawn.
 #include "Drawing.h"
 #include "Text.h"
 #include "Tool.h"
 #include "Tracer.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iostream>
+#include <istream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,11 +30,12 @@ that moved in a removal, and the stored heights left stale).
 
 Options:
   --draw[=LINES]  draw the tree after every command, or after the commands on
-                  the given script lines (as "3,7-9")
+                  the given script lines (as "3,7-9"; also --draw LINES)
   --at LINES      the script lines after which --draw draws and --dot writes
+                  (with --draw or --dot only)
   --depth N       draw at most N levels of the tree (default 8; 0: all)
   --dot FILE      write the tree as a Graphviz graph to FILE, after the last
-                  command or after each line of --at
+                  command, or one graph after each line of --at
   --tsv           one line per command instead: its script line, its answers
                   joined by " / ", and the note, separated by tabs
   --shape         after the last command, one line per node in pre-order: ID,
@@ -49,62 +55,105 @@ struct Options {
   std::string dotFile;
   std::string script = "-";
   tool::LineSet at;
+  std::string atText; // as given, for messages
 };
 
-// Reads the options; returns an error message, empty when they are good.
-std::string readOptions(tool::Arguments &args, Options &options) {
+void readLines(std::string_view option, const std::string &text,
+               Options &options) {
+  if (!options.at.parse(text)) {
+    tool::fail(std::string(option) +
+               " takes script line numbers, as 3,7-9, not " +
+               text::escaped(text));
+  }
+  options.atText += (options.atText.empty() ? "" : ",") + text;
+}
+
+void readOptions(tool::Arguments &args, Options &options) {
   bool scriptGiven = false;
   while (!args.done()) {
     std::string value;
     if (args.take("--draw")) {
       options.draw = true;
-      if (args.hasAttached() &&
-          (!args.value(value) || !options.at.parse(value))) {
-        return "--draw takes script line numbers, as 3,7-9";
+      tool::LineSet lines;
+      // --draw 3 means lines, as --draw=3 does.
+      if (args.hasAttached() || (!args.done() && lines.parse(args.peek()))) {
+        args.value(value);
+        readLines("--draw", value, options);
       }
     } else if (args.take("--at")) {
-      if (!args.value(value) || !options.at.parse(value)) {
-        return "--at takes script line numbers, as 3,7-9";
+      if (!args.value(value)) {
+        tool::fail("--at takes script line numbers, as 3,7-9");
       }
+      readLines("--at", value, options);
     } else if (args.take("--depth")) {
-      std::uint64_t depth = 0;
-      if (!args.value(value) || !tool::parseNumber(value, depth) ||
-          depth > 1000) {
-        return "--depth takes a number of levels from 0 to 1000";
+      if (!args.value(value)) {
+        tool::fail("--depth takes a number of levels from 0 to 1000");
       }
-      options.depth = static_cast<unsigned>(depth);
+      options.depth =
+          static_cast<unsigned>(tool::number("--depth", value, 0, 1000));
     } else if (args.take("--dot")) {
       if (!args.value(options.dotFile) || options.dotFile.empty()) {
-        return "--dot takes a file name";
+        tool::fail("--dot takes a file name");
       }
     } else if (args.take("--tsv")) {
       options.tsv = true;
     } else if (args.take("--shape")) {
       options.shape = true;
     } else if (args.peek().size() > 1 && args.peek()[0] == '-') {
-      return "unknown option " + args.peek() + " (see --help)";
+      tool::fail("unknown option " + args.peek() + " (see --help)");
     } else if (scriptGiven) {
-      return "more than one script given: " + args.peek();
+      tool::fail("more than one script given: " + options.script + " and " +
+                 args.peek());
     } else {
       options.script = args.next();
       scriptGiven = true;
     }
   }
   if (options.tsv && (options.draw || options.shape)) {
-    return "--tsv writes a form of its own: it cannot be combined with " +
-           std::string(options.draw ? "--draw" : "--shape");
+    tool::fail("--tsv writes a form of its own: it cannot be combined with " +
+               std::string(options.draw ? "--draw" : "--shape"));
   }
   if (options.shape && options.draw) {
-    return "--shape writes a form of its own: it cannot be combined with "
-           "--draw";
+    tool::fail("--shape writes a form of its own: it cannot be combined "
+               "with --draw");
   }
-  return "";
+  if (!options.at.empty() && !options.draw && options.dotFile.empty()) {
+    tool::fail("--at " + options.atText +
+               " names the lines after which --draw draws and --dot "
+               "writes: give one of them");
+  }
+}
+
+// Lines that hold no command draw nothing: a warning for each range of them,
+// once the count line tells where the commands are.
+void warnAboutLines(const Options &options, const ScriptReader &script) {
+  const std::uint64_t first = script.countLine().number + 1;
+  const std::uint64_t last = script.countLine().number + script.count();
+  for (const tool::LineSet::Range &range : options.at.ranges()) {
+    if (range.first <= last && range.second >= first) {
+      continue;
+    }
+    const std::string lines = range.first == range.second
+                                  ? "line " + std::to_string(range.first)
+                                  : "lines " + std::to_string(range.first) +
+                                        " to " + std::to_string(range.second);
+    std::string where =
+        script.count() == 0 ? "the script runs no command"
+        : first == last ? "its one command is on line " + std::to_string(first)
+                        : "its commands are on lines " + std::to_string(first) +
+                              " to " + std::to_string(last);
+    std::fprintf(stderr,
+                 "morvavl-trace: warning: no command on %s, so nothing is "
+                 "drawn there: %s\n",
+                 lines.c_str(), where.c_str());
+  }
 }
 
 class Trace {
 public:
-  Trace(const Options &options, TraceSession &session, tool::Output &out)
-      : options_(options), session_(session), out_(out),
+  Trace(const Options &options, TraceSession &session, tool::Output &out,
+        std::ofstream &dot)
+      : options_(options), session_(session), out_(out), dot_(dot),
         human_(!options.tsv && !options.shape),
         immediate_(::isatty(STDIN_FILENO) || ::isatty(STDOUT_FILENO)) {}
 
@@ -153,7 +202,7 @@ public:
     }
   }
 
-  const std::string &dotText() const { return dotText_; }
+  std::uint64_t graphs() const { return graphs_; }
 
 private:
   void countLine() {
@@ -214,26 +263,36 @@ private:
   }
 
   void dot(const std::string &title) {
-    writeDot(session_, options_.depth, title, dotText_);
+    std::string graph;
+    writeDot(session_, options_.depth, title, graph);
+    if (!dot_.write(graph.data(), static_cast<std::streamsize>(graph.size()))
+             .flush()) {
+      tool::fail(tool::cannotWrite(options_.dotFile));
+    }
+    ++graphs_;
   }
 
   const Options &options_;
   TraceSession &session_;
   tool::Output &out_;
+  std::ofstream &dot_;
   bool human_;
   bool immediate_;
-  std::string dotText_;
+  std::uint64_t graphs_ = 0;
 };
 
 int traceMain(tool::Arguments &args) {
   Options options;
-  const std::string problem = readOptions(args, options);
-  if (!problem.empty()) {
-    tool::fail(problem);
-  }
+  readOptions(args, options);
 
+  StandardInput standardInput;
+  std::istream in(&standardInput);
   std::ifstream file;
   if (options.script != "-") {
+    struct stat info;
+    if (::stat(options.script.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      tool::fail("cannot read " + options.script + ": it is a directory");
+    }
     file.open(options.script, std::ios::binary);
     if (!file) {
       tool::fail(tool::cannotRead(options.script));
@@ -246,22 +305,23 @@ int traceMain(tool::Arguments &args) {
       tool::fail(tool::cannotWrite(options.dotFile));
     }
   }
-  std::ios::sync_with_stdio(false);
-  std::istream &in = options.script == "-" ? std::cin : file;
 
   tool::Output out(stdout);
-  TraceSession session(in);
-  Trace trace(options, session, out);
+  TraceSession session(options.script == "-" ? in : file);
+  warnAboutLines(options, session.script());
+  Trace trace(options, session, out, dot);
   trace.run();
   out.flush();
   if (out.failed()) {
     tool::fail(tool::cannotWrite("the trace"));
   }
-  if (dot.is_open()) {
-    dot << trace.dotText();
-    if (!dot.flush()) {
-      tool::fail(tool::cannotWrite(options.dotFile));
-    }
+  if (dot.is_open() && trace.graphs() == 0) {
+    dot.close();
+    ::unlink(options.dotFile.c_str());
+    tool::fail("--dot " + options.dotFile +
+               ": no graph to write, since no "
+               "command stands on the lines of --at " +
+               options.atText);
   }
   return 0;
 }
