@@ -1,7 +1,8 @@
 // A program for morvavl's command language with one fault, for testing
 // morvavl-compare: morvavl's own engine, with its answers or its handling
-// of one command changed as a faulty reimplementation would.
-// Usage: faulty_program FAULT [N] < SCRIPT, where FAULT is one of
+// of one command changed as a faulty reimplementation would, or run in a
+// way a hostile program would.
+// Usage: faulty_program FAULT [N | MARK] < SCRIPT, where FAULT is one of
 //   swap-listing       a pre-order listing of 3 or more names has its first
 //                      two names swapped
 //   stop-after N       writes N answer lines, then exits with status 0
@@ -11,6 +12,17 @@
 //   positions-from-1   counts removeInorder positions from 1
 //   real-level-count   answers printLevelCount with the real height
 //   lazy-duplicate     refuses a duplicate ID without recomputing the path
+//   stale-successor-parent
+//                      does not recompute the successor's parent after the
+//                      successor has left it
+// and, answering like morvavl otherwise (MARK names the `sleep MARK`
+// processes each leaves behind, so that a test can look for them):
+//   leave-running MARK  starts one that holds its output, then exits
+//   leave-group MARK    starts one in a process group of its own, then exits
+//   leave-session MARK  starts one that forks one in a session of its own,
+//                       and exits at once; then it waits for ever itself
+//   close-output        closes its output and waits for ever
+//   long-error          writes a 30-line trace on standard error first
 #include "ScriptSession.h"
 #include "TreeView.h"
 
@@ -21,12 +33,61 @@
 #include <string>
 #include <thread>
 
+#include <unistd.h>
+
 namespace {
+
+// The fault of a tree that leaves the successor's parent as it was: each
+// value that removal recomputes there is put back at once, before anything
+// reads it. A test double only: nothing else writes through the events.
+class StaleSuccessorParent final : public TreeEvents {
+  void removing(const RemovalChoice &choice) override {
+    parent_ = choice.successorParent;
+  }
+  void recomputed(const PelixNode &node, Recompute why, std::int32_t height,
+                  std::int32_t balanceFactor) override {
+    if (why == Recompute::removal && &node == parent_) {
+      auto &stale = const_cast<PelixNode &>(node);
+      stale.height = height;
+      stale.balanceFactor = balanceFactor;
+      parent_ = nullptr;
+    }
+  }
+  void linked(const PelixNode &, const PelixNode *) override {}
+  void refused(const PelixNode &) override {}
+  void rotating(const RotationChoice &) override {}
+  void freeing(const PelixNode &) override {}
+  void searched(std::uint64_t) override {}
+
+  const PelixNode *parent_ = nullptr;
+};
 
 int realHeight(const PelixNode *node) {
   return node ? 1 + std::max(realHeight(node->leftChild),
                              realHeight(node->rightChild))
               : 0;
+}
+
+// Starts `sleep mark`, which keeps this program's descriptors; how is one of
+// "" (beside it), "group" (a process group of its own) or "session" (a
+// child of its own that starts it in a session of its own and exits).
+void leaveBehind(const char *mark, const std::string &how) {
+  std::fflush(stdout);
+  const pid_t child = ::fork();
+  if (child != 0) {
+    return;
+  }
+  if (how == "group") {
+    ::setpgid(0, 0);
+  }
+  if (how == "session" && ::fork() != 0) {
+    ::_exit(0);
+  }
+  if (how == "session") {
+    ::setsid();
+  }
+  ::execlp("sleep", "sleep", mark, static_cast<char *>(nullptr));
+  ::_exit(127);
 }
 
 } // namespace
@@ -59,10 +120,27 @@ int main(int argc, char **argv) {
     }
   };
 
+  const char *mark = argc > 2 ? argv[2] : "0";
+  if (fault == "leave-running" || fault == "leave-group" ||
+      fault == "leave-session") {
+    leaveBehind(mark, fault == "leave-running" ? ""
+                      : fault == "leave-group" ? "group"
+                                               : "session");
+  }
+  if (fault == "long-error") {
+    for (int i = 1; i <= 30; ++i) {
+      std::fprintf(stderr, "  frame %d of the trace\n", i);
+    }
+    std::fputs("Error: something odd\n", stderr);
+  }
+
   // Each command's answers are held back until the fault has had its say
   // about them.
   AnswerCapture capture;
-  ScriptSession script(std::cin, capture);
+  StaleSuccessorParent staleSuccessorParent;
+  ScriptSession script(std::cin, capture,
+                       fault == "stale-successor-parent" ? &staleSuccessorParent
+                                                         : nullptr);
   const TreeView tree(script.tree());
   bool complained = false;
   for (ScriptSession::Step step; script.take(step);) {
@@ -104,5 +182,12 @@ int main(int argc, char **argv) {
     write(answers);
   }
   std::fflush(stdout);
+  if (fault == "close-output") {
+    ::close(STDOUT_FILENO);
+    ::close(STDERR_FILENO);
+  }
+  if (fault == "close-output" || fault == "leave-session") {
+    std::this_thread::sleep_for(std::chrono::hours(1));
+  }
   return 0;
 }

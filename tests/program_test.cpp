@@ -1,10 +1,7 @@
 // End to end through the built program where scenario files cannot reach:
 // megabyte inputs, a reader that goes away, and drivers that wait for each
-// answer before they send the next line; and morvavl-compare against
-// programs with faults.
-#include "Generator.h"
+// answer before they send the next line.
 #include "RunProgram.h"
-#include "Tracer.h"
 
 #include <gtest/gtest.h>
 
@@ -104,6 +101,13 @@ TEST(Interactive, DriverThroughPipesGetsEachAnswerBeforeTheNextLine) {
   converse(Session::Channel::Pipes);
 }
 
+// Another program may have left the pipe non-blocking: reads then say
+// EAGAIN while the driver has not sent the next line yet, which is not the
+// end of the input.
+TEST(Interactive, NonBlockingInputIsWaitedFor) {
+  converse(Session::Channel::NonBlockingPipes);
+}
+
 TEST(Interactive, PersonAtATerminalGetsEachAnswerAtOnce) {
   converse(Session::Channel::Terminal);
 }
@@ -118,103 +122,6 @@ TEST(Interactive, TerminalClosedUnderNohupEndsTheRunNormally) {
   session.hangUp();
   EXPECT_EQ(session.finish(3s), 0);
   EXPECT_EQ(session.errors(), "");
-}
-
-} // namespace
-
-// morvavl-compare against morvavl itself and against programs with one
-// fault each (faulty_program.cpp).
-namespace {
-
-// What morvavl-compare writes, standard error after standard output.
-std::string compare(const std::string &arguments, int &status) {
-  const ProgramRun run = runProgram("", MORVAVL_COMPARE, arguments);
-  status = run.status == -1 ? -1 : WEXITSTATUS(run.status);
-  return run.out + run.err;
-}
-
-std::string faulty(const std::string &fault) {
-  return std::string("'") + FAULTY_PROGRAM + "' " + fault;
-}
-
-TEST(Compare, MorvavlAgreesWithItselfOnGeneratedScripts) {
-  int status = 0;
-  const std::string out =
-      compare(std::string("--generate 40 '") + MORVAVL_PROGRAM + "'", status);
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(out, "40 scripts: all agree\n");
-}
-
-// A program that stops after 40 answer lines differs first at the command
-// that writes the 41st: counted here from morvavl's answers to each line.
-TEST(Compare, FirstDifferenceNamesTheScriptLine) {
-  const std::string script = generateScript("conformance", 300, 7);
-  std::istringstream in(script);
-  TraceSession session(in);
-  TraceStep step;
-  std::uint64_t answered = 0;
-  while (session.step(step) &&
-         answered +
-                 std::count(step.answers.begin(), step.answers.end(), '\n') <=
-             40) {
-    answered += std::count(step.answers.begin(), step.answers.end(), '\n');
-  }
-  int status = 0;
-  const std::string out =
-      compare("--generate 1 --seed 7 --commands 300 " + faulty("stop-after 40"),
-              status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find("\n  line " + std::to_string(step.line) + ": "),
-            std::string::npos)
-      << out;
-  EXPECT_NE(out.find("it wrote 40 of the"), std::string::npos) << out;
-}
-
-TEST(Compare, HangAndCrashAreReportedAsSuch) {
-  int status = 0;
-  std::string out =
-      compare("--generate 1 --timeout 0.5 " + faulty("hang-after 3"), status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find("it timed out"), std::string::npos) << out;
-  EXPECT_NE(out.find("it stopped after its answer line 3, written for"),
-            std::string::npos)
-      << out;
-  out = compare("--generate 1 " + faulty("signal-after 3"), status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find("it was ended by signal 11"), std::string::npos) << out;
-  out = compare("--generate 1 " + faulty("complain"), status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find("it wrote on standard error: warning: something odd"),
-            std::string::npos)
-      << out;
-  out = compare("--generate 1 /nonexistent/program", status);
-  EXPECT_EQ(status, 2);
-  EXPECT_EQ(out, "morvavl-compare: error: cannot run /nonexistent/program: "
-                 "No such file or directory\n");
-}
-
-// Faults a reimplementation typically makes shrink to a few lines that
-// still show them, and that morvavl answers like itself.
-TEST(Compare, ShrinksToAShortScriptThatStillDiffers) {
-  const ScratchDir dir;
-  const std::string reduced = dir.quoted("reduced");
-  for (const char *fault :
-       {"swap-listing", "positions-from-1", "lazy-duplicate",
-        "real-level-count", "hang-after 2"}) {
-    int status = 0;
-    compare("--generate 1 --timeout 0.5 --reduce " + reduced + " " +
-                faulty(fault),
-            status);
-    EXPECT_EQ(status, 1) << fault;
-    const std::string script = readFile(dir / "reduced");
-    const auto lines = std::count(script.begin(), script.end(), '\n');
-    EXPECT_GE(lines, 2) << fault;
-    EXPECT_LE(lines, 11) << fault << ":\n" << script;
-    compare("--timeout 0.5 --script " + reduced + " " + faulty(fault), status);
-    EXPECT_EQ(status, 1) << fault << ":\n" << script;
-    compare("--script " + reduced + " '" + MORVAVL_PROGRAM + "'", status);
-    EXPECT_EQ(status, 0) << fault << ":\n" << script;
-  }
 }
 
 } // namespace

@@ -1,0 +1,345 @@
+// The companion tools end to end: morvavl-compare against morvavl itself and
+// against programs with one fault each, or hostile ones (faulty_program.cpp);
+// every tool on input it must refuse; and the JUnit report.
+#include "Generator.h"
+#include "RunProgram.h"
+#include "Tracer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <dirent.h>
+#include <sstream>
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs a shell command line; {compare}, {trace}, {generate}, {faulty} and
+// {morvavl} stand for the built programs, {dir} for a scratch directory.
+ToolRun shell(std::string command, const ScratchDir &dir) {
+  const std::pair<const char *, std::string> names[] = {
+      {"{compare}", MORVAVL_COMPARE},
+      {"{trace}", MORVAVL_TRACE},
+      {"{generate}", MORVAVL_GENERATE},
+      {"{faulty}", FAULTY_PROGRAM},
+      {"{morvavl}", MORVAVL_PROGRAM},
+      {"{dir}", (dir / "x").parent_path().string()}};
+  for (const auto &[name, path] : names) {
+    for (std::size_t at; (at = command.find(name)) != std::string::npos;) {
+      command.replace(at, std::string_view(name).size(), path);
+    }
+  }
+  const std::string full =
+      "(" + command + ") > " + dir.quoted("out") + " 2> " + dir.quoted("err");
+  ToolRun run;
+  const int status = std::system(full.c_str());
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = readFile(dir / "out");
+  run.err = readFile(dir / "err");
+  return run;
+}
+
+// The processes whose command line is `sleep mark`.
+int survivors(const std::string &mark) {
+  int found = 0;
+  DIR *proc = ::opendir("/proc");
+  while (const dirent *entry = proc ? ::readdir(proc) : nullptr) {
+    const std::string cmdline =
+        readFile(std::string("/proc/") + entry->d_name + "/cmdline");
+    found += cmdline == "sleep" + std::string(1, '\0') + mark + '\0';
+  }
+  if (proc) {
+    ::closedir(proc);
+  }
+  return found;
+}
+
+TEST(Compare, MorvavlAgreesWithItselfOnGeneratedScripts) {
+  const ScratchDir dir;
+  const ToolRun run = shell("{compare} --generate 40 {morvavl}", dir);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out + run.err, "40 scripts: all agree\n");
+}
+
+// A program that stops after 40 answer lines differs first at the command
+// that writes the 41st: counted here from morvavl's answers to each line.
+TEST(Compare, FirstDifferenceNamesTheScriptLine) {
+  const std::string script = generateScript("conformance", 300, 7);
+  std::istringstream in(script);
+  TraceSession session(in);
+  TraceStep step;
+  std::uint64_t answered = 0;
+  while (session.step(step) &&
+         answered +
+                 std::count(step.answers.begin(), step.answers.end(), '\n') <=
+             40) {
+    answered += std::count(step.answers.begin(), step.answers.end(), '\n');
+  }
+  const ScratchDir dir;
+  const ToolRun run = shell(
+      "{compare} --generate 1 --seed 7 --commands 300 {faulty} stop-after 40",
+      dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("\n  line " + std::to_string(step.line) + ": "),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("it wrote 40 of the"), std::string::npos) << run.out;
+}
+
+// Programs that misbehave, and morvavl itself where the comparer once gave
+// a false verdict: each verdict is true, each report says what happened,
+// and nothing a program started outlives its run.
+TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
+  const std::string mark = std::to_string(80000 + ::getpid() % 10000) + ".5";
+  const struct {
+    std::string command;
+    int status;
+    std::vector<const char *> said;
+  } rows[] = {
+      {"{compare} --generate 2 {morvavl} <&-", 0, {"2 scripts: all agree"}},
+      {"{compare} --generate 2 {morvavl} >&- 2>&-; echo $? >&2", 0, {"0\n"}},
+      {"printf '100000000\\ninsert \"Al\" 12345678\\n' > {dir}/lineless; "
+       "{compare} --script {dir}/lineless {morvavl}",
+       0,
+       {"1 script: it agrees"}},
+      {"{compare} --generate 1 {faulty} leave-running " + mark,
+       0,
+       {": agrees\n  it left 1 process running, which morvavl-compare ended"}},
+      {"{compare} --generate 1 {faulty} leave-group " + mark,
+       0,
+       {"it left 1 process running"}},
+      {"{compare} --generate 1 --timeout 1 {faulty} leave-session " + mark,
+       1,
+       {"differs: it timed out", "it left 1 process running"}},
+      {"{compare} --generate 1 --timeout 1 {faulty} close-output",
+       1,
+       {"differs: it timed out", "it stopped after its answer line 1,006"}},
+      {"{compare} --generate 1 --timeout 0.5 {faulty} hang-after 3",
+       1,
+       {"it timed out", "it stopped after its answer line 3, written for"}},
+      {"{compare} --generate 1 {faulty} signal-after 3",
+       1,
+       {"it was ended by signal 11"}},
+      {"{compare} --generate 1 {faulty} long-error",
+       1,
+       {"differs: it wrote on standard error\n",
+        "  the end of its standard error, after 543 bytes left out:\n"
+        "    |   frame 24 of the trace\n",
+        "    |   frame 30 of the trace\n    | Error: something odd\n"}},
+      {"{compare} --generate 3 --max-failures 2 {faulty} swap-listing",
+       1,
+       {"2 scripts: 2 differ; stopped there, as --max-failures asks"}},
+      {"{compare} --generate 1 /nonexistent/program",
+       2,
+       {"morvavl-compare: error: cannot run /nonexistent/program: No such "
+        "file or directory\n"}},
+  };
+  for (const auto &row : rows) {
+    const ScratchDir dir;
+    const ToolRun run = shell(row.command, dir);
+    EXPECT_EQ(run.status, row.status) << row.command << "\n" << run.out;
+    for (const char *said : row.said) {
+      EXPECT_NE((run.out + run.err).find(said), std::string::npos)
+          << row.command << "\n"
+          << run.out << run.err;
+    }
+    EXPECT_EQ(survivors(mark), 0) << row.command;
+  }
+}
+
+// Every bad input gets one line, "tool: error: ...", and status 2, at once;
+// lines that hold no command get a warning.
+TEST(Tools, BadInputGetsOneLineAndStatusTwo) {
+  const struct {
+    std::string command;
+    int status;
+    const char *err;
+  } rows[] = {
+      {"{compare} --script {dir} {morvavl}", 2,
+       "morvavl-compare: error: cannot read {dir}: it is a directory\n"},
+      {"printf '<<<\\n1\\nremove \\\\x1g\\n>>>\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2, "a.scn: not a scenario file: line 3: \\x needs two hex digits\n"},
+      {"printf '<<<\\n1\\nremove \\\\x-1\\n>>>\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2, "line 3: \\x needs two hex digits\n"},
+      {"printf '<<<\\n1\\nremove \\\\x4\\n>>>\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2, "line 3: \\x needs two hex digits\n"},
+      {"printf '<<<\\n1\\nremove \\\\q\\n>>>\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2, "line 3: unknown escape \\q\n"},
+      {"printf '>>>\\n' > {dir}/a.scn; {compare} --script {dir}/a.scn "
+       "{morvavl}",
+       2, "line 1: >>> before the <<< line\n"},
+      {"printf '# x\\n<<<\\n1\\nprintInorder\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2, "not a scenario file: no >>> line before the answers\n"},
+      {"printf '<<<\\n1\\nprint\\0Inorder\\n>>>\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2, "line 3: a raw control byte, 0x00, where an escape belongs\n"},
+      {"printf '<<<\\r\\n1\\n>>>\\n' > {dir}/a.scn; {compare} --script "
+       "{dir}/a.scn {morvavl}",
+       2, "line 1: only lines that begin with # may stand before <<<\n"},
+      {"printf '<<<\\n4294967295\\n>>>\\nunsuccessful\\n' > {dir}/a.scn; "
+       "{compare} --script {dir}/a.scn {morvavl}",
+       2,
+       "its answers are not morvavl's: they first differ at script "
+       "line 3\n"},
+      {"{compare} --generate 1 --timeout 60 --reduce {dir}/no/such/file "
+       "{faulty} hang-after 0",
+       2,
+       "morvavl-compare: error: cannot write {dir}/no/such/file: No such "
+       "file or directory\n"},
+      {"{compare} --generate 1 --junit {dir} {morvavl}", 2,
+       "morvavl-compare: error: cannot write {dir}: Is a directory\n"},
+      {"{compare} --generate 1 {morvavl} > /dev/full", 2,
+       "morvavl-compare: error: cannot write the report: No space left on "
+       "device\n"},
+      {"{compare} --generate 1 --kind distinct --commands 90000001 {morvavl}",
+       2,
+       "morvavl-compare: error: --commands 90000001: distinct takes a size "
+       "of at most 90,000,000: it draws distinct IDs from 10000000 to "
+       "99999999, and there are 90,000,000 of them\n"},
+      {"cd {dir} && cp {morvavl} here && {compare} --generate 1 here", 2,
+       "morvavl-compare: error: cannot run here: no program of that name in "
+       "PATH, where a name without a slash is looked up; for the file in the "
+       "current directory, write ./here\n"},
+      {"{trace} {dir}", 2,
+       "morvavl-trace: error: cannot read {dir}: it is a directory\n"},
+      {"{trace} --at 3 /dev/null", 2,
+       "morvavl-trace: error: --at 3 names the lines after which --draw "
+       "draws and --dot writes: give one of them\n"},
+      {"printf '1\\nprintInorder\\n' | {trace} --dot {dir}/g.dot --at 5; "
+       "s=$?; test ! -e {dir}/g.dot && exit $s",
+       2,
+       "morvavl-trace: warning: no command on line 5, so nothing is drawn "
+       "there: its one command is on line 2\nmorvavl-trace: error: --dot "
+       "{dir}/g.dot: no graph to write, since no command stands on the "
+       "lines of --at 5\n"},
+      {"printf '1\\nprintInorder\\n' | {trace} --draw=999 >/dev/null", 0,
+       "morvavl-trace: warning: no command on line 999, so nothing is drawn "
+       "there: its one command is on line 2\n"},
+      {"printf '2\\nprintInorder\\nprintInorder\\n' | {trace} --draw 3 | "
+       "grep -c 'tree after line 3'",
+       0, ""},
+      {"{generate} scale-id 0", 2,
+       "morvavl-generate: error: scale-id writes at least 1 record: its "
+       "commands act on the records it inserts first\n"},
+      {"{generate} all-ids 100000001", 2,
+       "morvavl-generate: error: all-ids takes a size of at most "
+       "100,000,000: there are 100,000,000 IDs of 8 digits\n"},
+      {"{generate} mixed 99999999999999999999", 2,
+       "morvavl-generate: error: the size 99999999999999999999 is too big: at "
+       "most 18,446,744,073,709,551,615\n"},
+      {"{generate} mixed 10 > /dev/full", 2,
+       "morvavl-generate: error: cannot write the script: No space left on "
+       "device\n"},
+  };
+  for (const auto &row : rows) {
+    const ScratchDir dir;
+    std::string expected = row.err;
+    const std::string dirName = (dir / "x").parent_path().string();
+    for (std::size_t at; (at = expected.find("{dir}")) != std::string::npos;) {
+      expected.replace(at, 5, dirName);
+    }
+    const ToolRun run = shell(row.command, dir);
+    EXPECT_EQ(run.status, row.status) << row.command;
+    if (run.err.size() >= expected.size()) {
+      EXPECT_EQ(run.err.substr(run.err.size() - expected.size()), expected)
+          << row.command;
+    } else {
+      EXPECT_EQ(run.err, expected) << row.command;
+    }
+    EXPECT_LE(std::count(run.err.begin(), run.err.end(), '\n'), 2)
+        << row.command << "\n"
+        << run.err;
+  }
+}
+
+// Each fault a reimplementation typically makes shrinks to a few lines that
+// still show it, and that morvavl answers like itself; every run counts
+// against --max-runs.
+TEST(Compare, ShrinksToAShortScriptThatStillDiffers) {
+  const struct {
+    const char *fault;
+    const char *options;
+    long most;
+  } rows[] = {
+      {"swap-listing", "--generate 1", 4},
+      {"positions-from-1", "--generate 1", 2},
+      {"lazy-duplicate", "--generate 1", 7},
+      {"real-level-count", "--generate 1", 4},
+      {"stale-successor-parent", "--generate 10 --seed 3", 6},
+      {"hang-after 2", "--generate 1 --timeout 0.5", 3},
+      {"stop-after 5", "--generate 1", 6},
+      {"complain", "--generate 1", 1},
+  };
+  for (const auto &row : rows) {
+    const ScratchDir dir;
+    const std::string faulty = std::string("{faulty} ") + row.fault;
+    ToolRun run = shell("{compare} " + std::string(row.options) +
+                            " --reduce {dir}/reduced " + faulty,
+                        dir);
+    EXPECT_EQ(run.status, 1) << row.fault;
+    const std::string script = readFile(dir / "reduced");
+    EXPECT_LE(std::count(script.begin(), script.end(), '\n'), row.most + 1)
+        << row.fault << ":\n"
+        << script;
+    run =
+        shell("{compare} --timeout 0.5 --script {dir}/reduced " + faulty, dir);
+    EXPECT_EQ(run.status, 1) << row.fault << ":\n" << script;
+    run = shell("{compare} --script {dir}/reduced {morvavl}", dir);
+    EXPECT_EQ(run.status, 0) << row.fault << ":\n" << script;
+  }
+  const ScratchDir dir;
+  const ToolRun run = shell("{compare} --generate 1 --max-runs 1 --reduce "
+                            "{dir}/reduced {faulty} swap-listing",
+                            dir);
+  EXPECT_NE(run.out.find(" in 1 run of the program (the --max-runs limit)"),
+            std::string::npos)
+      << run.out;
+}
+
+// One test case per script, the differing ones with a failure whose message
+// is the first difference; names escaped for XML.
+TEST(Compare, JUnitReportHasACasePerScript) {
+  const ScratchDir dir;
+  const ToolRun run = shell(
+      "{generate} conformance 100 1 > '{dir}/a&b.txt' && {compare} --generate "
+      "3 --seed 40 --script '{dir}/a&b.txt' --junit {dir}/junit.xml {faulty} "
+      "swap-listing",
+      dir);
+  ASSERT_EQ(run.status, 1) << run.err;
+  const std::string xml = readFile(dir / "junit.xml");
+  const auto count = [&xml](const std::string &what) {
+    std::size_t found = 0;
+    for (std::size_t at = xml.find(what); at != std::string::npos;
+         at = xml.find(what, at + 1)) {
+      ++found;
+    }
+    return found;
+  };
+  std::size_t reported = 0;
+  for (std::size_t at = run.out.find(": differs: "); at != std::string::npos;
+       at = run.out.find(": differs: ", at + 1)) {
+    ++reported;
+  }
+  EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0), 0u);
+  EXPECT_EQ(count("<testcase "), 4u);
+  EXPECT_EQ(count("<failure type=\"differs\" message=\"its answers differ "
+                  "from morvavl's at script line "),
+            reported);
+  EXPECT_GE(reported, 1u);
+  EXPECT_EQ(count(" tests=\"4\" failures=\"" + std::to_string(reported) + "\""),
+            2u);
+  EXPECT_EQ(count("a&amp;b.txt\""), 1u);
+  EXPECT_EQ(count("</testsuite>\n</testsuites>\n"), 1u);
+}
+
+} // namespace
