@@ -2,7 +2,9 @@
 // last command, then checks the tree's invariants, checks a name search for
 // every stored name against a full walk, and destroys the tree. The same
 // bytes traced must get the same answers, and the trace must know the real
-// height of every node.
+// height of every node. The bytes are also read as a scenario file, which
+// must either parse or say why not.
+#include "Scenario.h"
 #include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
@@ -88,6 +90,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
     fail(check.error);
   }
   checkTrace(input, count, answers.text());
+
+  // A scenario file is read or refused with a reason, never both.
+  Scenario scenario;
+  std::string error;
+  const bool read = parseScenario(input, scenario, error);
+  if (read != error.empty()) {
+    fail("the scenario reader both read and refused, or neither");
+  }
 
   // The name index answers every stored name as a full walk does.
   std::set<std::string> names;
