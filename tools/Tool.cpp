@@ -5,6 +5,7 @@
 #include "Text.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <new>
 
@@ -49,6 +50,14 @@ bool asksForHelp(const Description &tool, int argc, char **argv) {
 
 void fail(std::string message) { throw Failure{std::move(message)}; }
 
+void outputFailed(std::string_view what) {
+  if (errno == EPIPE) {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+  }
+  fail(cannotWrite(what));
+}
+
 std::string cannotWrite(std::string_view what) {
   return "cannot write " + std::string(what) + ": " + std::strerror(errno);
 }
@@ -77,7 +86,11 @@ int run(const Description &tool, int argc, char **argv,
     return error(tool.name, "out of memory");
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    return error(tool.name, cannotWrite("standard output"));
+    try {
+      outputFailed("standard output");
+    } catch (const Failure &failure) {
+      return error(tool.name, failure.message);
+    }
   }
   return status;
 }

@@ -43,6 +43,10 @@ struct Failure {
 int run(const Description &tool, int argc, char **argv,
         int (*body)(Arguments &args));
 
+// Ends the tool after a write to standard output failed: quietly by SIGPIPE,
+// as a pipeline expects, when the reader went away; else as a Failure.
+[[noreturn]] void outputFailed(std::string_view what);
+
 // "cannot write FILE: REASON", from errno.
 std::string cannotWrite(std::string_view what);
 std::string cannotRead(std::string_view what);

@@ -348,7 +348,7 @@ private:
   static void say(const std::string &text) {
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
-      tool::fail(tool::cannotWrite("the report"));
+      tool::outputFailed("the report");
     }
   }
 

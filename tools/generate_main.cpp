@@ -78,7 +78,7 @@ int generateMain(tool::Arguments &args) {
              std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size();
   });
   if (failed || std::fflush(stdout) != 0) {
-    tool::fail(tool::cannotWrite("the script"));
+    tool::outputFailed("the script");
   }
   return 0;
 }

@@ -313,7 +313,7 @@ int traceMain(tool::Arguments &args) {
   trace.run();
   out.flush();
   if (out.failed()) {
-    tool::fail(tool::cannotWrite("the trace"));
+    tool::outputFailed("the trace");
   }
   if (dot.is_open() && trace.graphs() == 0) {
     dot.close();
