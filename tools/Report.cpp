@@ -200,21 +200,40 @@ std::string describe(const ScriptSource &script, const Outcome &outcome,
             "\n";
   const std::vector<std::string_view> expected = linesOf(difference.expected);
   const std::vector<std::string_view> written = linesOf(difference.written);
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const std::size_t from =
-        i < written.size() ? parting(expected[i], written[i]) : 0;
-    report += "    expected: " + shown(expected[i], from) + "\n";
+  // Of a long answer, the lines around the first that differs.
+  std::size_t first = 0;
+  while (first < expected.size() && first + 1 < written.size() &&
+         expected[first] == written[first]) {
+    ++first;
   }
-  for (std::size_t i = 0; i < std::max<std::size_t>(expected.size(), 1); ++i) {
+  constexpr std::size_t context = 3;
+  const std::size_t from = first > context ? first - context : 0;
+  const std::size_t to = std::min(expected.size(), first + context + 1);
+  if (from > 0) {
+    report += "    (" + text::counted(from, "answer line", "answer lines") +
+              " as expected)\n";
+  }
+  for (std::size_t i = from; i < to; ++i) {
+    const std::size_t at =
+        i < written.size() ? parting(expected[i], written[i]) : 0;
+    report += "    expected: " + shown(expected[i], at) + "\n";
+  }
+  if (to < expected.size()) {
+    report += "    (" +
+              text::counted(expected.size() - to, "more answer line",
+                            "more answer lines") +
+              " expected)\n";
+  }
+  for (std::size_t i = from; i < std::max<std::size_t>(to, 1); ++i) {
     if (i >= written.size()) {
       report += "    written:  (nothing more)\n";
       break;
     }
     const bool complete =
         i + 1 < written.size() || difference.written.back() == '\n';
-    const std::size_t from =
+    const std::size_t at =
         i < expected.size() ? parting(expected[i], written[i]) : 0;
-    report += "    written:  " + shown(written[i], from) +
+    report += "    written:  " + shown(written[i], at) +
               (complete ? "" : " (no line feed)") + "\n";
   }
 
