@@ -27,9 +27,9 @@ public:
 
   // Adds the record. Writes "successful" when the ID was new; writes
   // "unsuccessful" and keeps the stored record when the ID is present.
-  // Either way the path down to the ID is recomputed from the stored
-  // heights and may rotate. An ID that is not 8 bytes long is answered
-  // "unsuccessful" and changes nothing.
+  // Either way every node above the new or present record is recomputed
+  // from the stored heights and may rotate. An ID that is not 8 bytes long
+  // is answered "unsuccessful" and changes nothing.
   void insert(std::string name, std::string id);
 
   // A key starting with a digit is an ID: writes the name of its record.
