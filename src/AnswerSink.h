@@ -57,20 +57,32 @@ protected:
   bool deliver(std::string_view lines) override;
 };
 
-// The answers collected in a string, for tools and tests to look at.
+// The answers collected in a string, for tools and tests to look at; at
+// most `limit` bytes of them, where a caller cannot hold more.
 class AnswerCapture final : public AnswerSink {
 public:
+  explicit AnswerCapture(std::size_t limit = ~std::size_t{0})
+      : limit_(limit) {}
+
   const std::string &text() const { return text_; }
   void clear() { text_.clear(); }
+  // Whether answers beyond the limit were dropped.
+  bool cut() const { return cut_; }
 
 protected:
   bool deliver(std::string_view lines) override {
+    if (lines.size() > limit_ - text_.size()) {
+      cut_ = true;
+      return false;
+    }
     text_.append(lines);
     return true;
   }
 
 private:
   std::string text_;
+  std::size_t limit_;
+  bool cut_ = false;
 };
 
 // Answers dropped as they come, still formed in full: for benchmarks and

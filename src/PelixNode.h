@@ -1,4 +1,6 @@
 // One record of the tree: a name and its 8-digit ID, which is the key.
+// Nodes are 8-byte aligned everywhere, 32-bit targets included: the name
+// index keeps three bits of a hash in the low bits of a node's address.
 #ifndef MORVAVL_PELIXNODE_H
 #define MORVAVL_PELIXNODE_H
 
@@ -9,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-class PelixNode {
+class alignas(8) PelixNode {
 public:
   // An ID is exactly this many bytes.
   static constexpr std::size_t idSize = 8;

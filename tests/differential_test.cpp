@@ -7,6 +7,7 @@
 // the program's answers and leave its tree, and the trace must know every
 // node's real height.
 #include "Drawing.h"
+#include "StepLog.h"
 #include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
@@ -166,6 +167,41 @@ std::string realValuesDiffer(const TraceSession &session, const PelixNode *node,
   return error;
 }
 
+// Each node in ID order as "ID height balance records real;", as the trace
+// knows them.
+std::string inOrderValues(const TraceSession &session, const PelixNode *node) {
+  if (!node) {
+    return "";
+  }
+  return inOrderValues(session, node->leftChild) +
+         std::string(node->idText()) + " " + std::to_string(node->height) +
+         " " + std::to_string(node->balanceFactor) + " " +
+         std::to_string(node->records) + " " +
+         std::to_string(session.recorder().realHeight(node)) + ";" +
+         inOrderValues(session, node->rightChild);
+}
+
+// The same from a view of the page's log, whose nodes come in ID order.
+std::string valuesInView(const std::string &json) {
+  const auto number = [&json](std::size_t at, const char *field) {
+    const std::string key = std::string("\"") + field + "\":";
+    const std::size_t from = json.find(key, at) + key.size();
+    return json.substr(from, json.find_first_of(",}", from) - from);
+  };
+  std::string values;
+  for (std::size_t at = json.find("{\"key\":"); at != std::string::npos;
+       at = json.find("{\"key\":", at + 1)) {
+    if (json.compare(at - 8, 8, "\"more\":[") == 0) {
+      break; // a drawing of every level has nothing more to sum up
+    }
+    const std::string id = number(at, "id");
+    values += id.substr(1, id.size() - 2) + " " + number(at, "height") + " " +
+              number(at, "balance") + " " + number(at, "records") + " " +
+              number(at, "real") + ";";
+  }
+  return values;
+}
+
 // A random script line: mostly commands on a small pool of IDs, so that
 // removals leave stale heights that later inserts rotate on, and now and
 // then a refused line.
@@ -214,15 +250,29 @@ TEST(Differential, TraceAnswersAndKnowsTheRealHeights) {
 
     std::istringstream tracedIn(script);
     TraceSession session(tracedIn);
+    StepLog log;
+    std::vector<std::string> trees = {""}; // after each step, from step 0
     std::string answers;
     TraceStep step;
     while (session.step(step)) {
+      log.record(step, session.recorder(), session.view(), answers.size());
       answers += step.answers;
       int real = 0;
       ASSERT_EQ(realValuesDiffer(session, session.view().root(), real), "")
           << "seed " << seed << ", after line " << step.line;
+      trees.push_back(inOrderValues(session, session.view().root()));
     }
     EXPECT_EQ(answers, plainAnswers) << "seed " << seed;
+
+    // The page's log shows every step's tree again, stepping forward and
+    // going back, with the real heights.
+    for (std::uint32_t k = 0; k < trees.size(); k += 1 + rng() % 40) {
+      for (const std::uint32_t shown :
+           {k, static_cast<std::uint32_t>(rng() % trees.size())}) {
+        ASSERT_EQ(valuesInView(log.view(shown, 0, {})), trees[shown])
+            << "seed " << seed << ", step " << shown;
+      }
+    }
     std::string shape;
     writeShape(session, shape);
     EXPECT_EQ(shape, shapeOf(TreeInspector::root(plain.tree())))

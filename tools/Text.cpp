@@ -35,6 +35,25 @@ void appendQuoted(std::string &out, std::string_view bytes) {
   out += '"';
 }
 
+void appendJson(std::string &out, std::string_view bytes) {
+  static constexpr char hex[] = "0123456789abcdef";
+  out += '"';
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte > 0x7E) {
+      out += "\\u00";
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
 void appendRecord(std::string &out, const PelixNode &node) {
   out += node.idText();
   out += ' ';

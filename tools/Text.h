@@ -19,6 +19,10 @@ std::string escaped(std::string_view bytes);
 // Appends "bytes" in double quotes, escaped.
 void appendQuoted(std::string &out, std::string_view bytes);
 
+// Appends the bytes as a JSON string, in quotes; bytes outside printable
+// ASCII as \u00HH.
+void appendJson(std::string &out, std::string_view bytes);
+
 // Appends a record as people read it: 20000000 "Bea".
 void appendRecord(std::string &out, const PelixNode &node);
 

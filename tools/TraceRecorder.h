@@ -57,8 +57,12 @@ public:
   const std::vector<const PelixNode *> &freed() const { return freed_; }
   // What a search wrote: the records it found.
   std::uint64_t matches() const { return matches_; }
-  // Whether the last command linked, recomputed or refilled this node.
+  // Whether the last command linked, recomputed or refilled this node, and
+  // all such nodes.
   bool touched(const PelixNode *node) const;
+  const std::vector<const PelixNode *> &touchedNodes() const {
+    return touched_;
+  }
 
   // The real number of levels below and including a node, 0 for none, and
   // its real balance factor.
