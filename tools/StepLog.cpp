@@ -109,14 +109,12 @@ void StepLog::record(const TraceStep &step, const TraceRecorder &did,
     }
     const Node values = valuesOf(*node, did);
     Node &logged = logged_[static_cast<std::size_t>(number)];
-    const std::int32_t now[fields] = {values.id,      values.name,
-                                      values.height,  values.balance,
-                                      values.records, values.real,
-                                      values.left,    values.right};
-    const std::int32_t before[fields] = {logged.id,      logged.name,
-                                         logged.height,  logged.balance,
-                                         logged.records, logged.real,
-                                         logged.left,    logged.right};
+    const std::int32_t now[fields] = {
+        values.id,      values.name, values.height, values.balance,
+        values.records, values.real, values.left,   values.right};
+    const std::int32_t before[fields] = {
+        logged.id,      logged.name, logged.height, logged.balance,
+        logged.records, logged.real, logged.left,   logged.right};
     if (std::equal(now, now + fields, before)) {
       return;
     }
@@ -141,11 +139,26 @@ void StepLog::record(const TraceStep &step, const TraceRecorder &did,
   steps_.push_back(entry);
 }
 
+std::uint32_t StepLog::stepOfAnswer(std::uint64_t offset) const {
+  // The first step whose answers end past the offset.
+  const auto step =
+      std::upper_bound(steps_.begin(), steps_.end(), offset,
+                       [](std::uint64_t at, const Step &entry) {
+                         return at < entry.answersAt + entry.answersSize;
+                       });
+  if (step == steps_.end()) {
+    // The lineless commands after the last step answer alike.
+    return !steps_.empty() && steps_.back().missing
+               ? static_cast<std::uint32_t>(steps_.size())
+               : 0;
+  }
+  return static_cast<std::uint32_t>(step - steps_.begin() + 1);
+}
+
 void StepLog::apply(const Step &step) {
   const std::size_t index = static_cast<std::size_t>(&step - steps_.data());
-  const std::size_t end = index + 1 < steps_.size()
-                              ? steps_[index + 1].changesAt
-                              : changes_.size();
+  const std::size_t end =
+      index + 1 < steps_.size() ? steps_[index + 1].changesAt : changes_.size();
   for (std::size_t at = step.changesAt; at < end;) {
     const auto number = static_cast<std::size_t>(changes_[at++]);
     if (number >= view_.size()) {
@@ -176,8 +189,8 @@ void StepLog::goTo(std::uint32_t step) {
 
 std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
                           const std::vector<std::int32_t> &expanded) {
-  step = std::min<std::uint32_t>(step,
-                                 static_cast<std::uint32_t>(steps_.size()));
+  step =
+      std::min<std::uint32_t>(step, static_cast<std::uint32_t>(steps_.size()));
   goTo(step);
   std::string out = "{\"step\":" + std::to_string(step);
   std::vector<std::pair<std::int32_t, std::int32_t>> marks;
@@ -186,11 +199,11 @@ std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
     const Step &entry = steps_[step - 1];
     appendField(out, "line", static_cast<std::int64_t>(entry.line));
     out += ",\"text\":";
-    text::appendJson(out, std::string_view(texts_).substr(entry.textAt,
-                                                    entry.textSize));
+    text::appendJson(
+        out, std::string_view(texts_).substr(entry.textAt, entry.textSize));
     out += ",\"note\":";
-    text::appendJson(out, std::string_view(texts_).substr(entry.noteAt,
-                                                    entry.noteSize));
+    text::appendJson(
+        out, std::string_view(texts_).substr(entry.noteAt, entry.noteSize));
     out += entry.missing ? ",\"missing\":true" : ",\"missing\":false";
     out += entry.droppedCr ? ",\"droppedCr\":true" : ",\"droppedCr\":false";
     appendField(out, "missingAfter",
@@ -224,8 +237,7 @@ std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
     const bool children = node.left >= 0 || node.right >= 0;
     bool open = depth == 0 || level < limit;
     if (!open && children &&
-        std::find(expanded.begin(), expanded.end(), number) !=
-            expanded.end()) {
+        std::find(expanded.begin(), expanded.end(), number) != expanded.end()) {
       limit += depth;
       open = true;
     }

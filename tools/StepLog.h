@@ -29,6 +29,10 @@ public:
 
   std::size_t steps() const { return steps_.size(); }
 
+  // The step, from 1, whose answers hold the answer byte at `offset`; 0
+  // when no logged step's do.
+  std::uint32_t stepOfAnswer(std::uint64_t offset) const;
+
   // Step `step` (from 1; 0 is the empty tree before the first command) as
   // JSON for the page: its line, note and answers' place, and the tree
   // after it, drawn `depth` levels deep (0: all), and below that from each
