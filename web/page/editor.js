@@ -1,0 +1,157 @@
+// The script editor: the script with line numbers beside it and the
+// current command's line highlighted. Only the lines in view are drawn:
+// a long script (more than `editableLines`) is shown read-only that way,
+// since a text area lays out every line at once and takes seconds for a
+// hundred thousand; a button makes it editable all the same. Clicking a
+// line, or Ctrl+Enter on it, asks to go to that line.
+(function (pg) {
+  'use strict';
+
+  const lineHeight = 18;
+  const editableLines = 20000;
+
+  class ScriptEditor {
+    constructor(parts, handlers) {
+      Object.assign(this, parts); // textarea, viewer, gutter, current, edit
+      this.handlers = handlers;
+      this.text = '';
+      this.starts = new Uint32Array(1); // where each line starts
+      this.line = 0; // highlighted, from 1; 0 for none
+      let pending = null;
+      const area = this.textarea;
+      area.addEventListener('input', () => {
+        this.index(area.value);
+        this.redraw();
+        clearTimeout(pending);
+        pending = setTimeout(() => handlers.edited(area.value), 350);
+      });
+      area.addEventListener('mouseup', () => {
+        if (area.selectionStart === area.selectionEnd) {
+          handlers.lineChosen(this.lineOf(area.selectionStart));
+        }
+      });
+      area.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter' && (event.ctrlKey || event.metaKey)) {
+          event.preventDefault();
+          handlers.lineChosen(this.lineOf(area.selectionStart));
+        }
+      });
+      this.viewer.addEventListener('click', (event) => {
+        const line = event.target.closest('[data-line]');
+        if (line) {
+          handlers.lineChosen(Number(line.dataset.line));
+        }
+      });
+      this.viewer.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter' && event.target.dataset.line) {
+          handlers.lineChosen(Number(event.target.dataset.line));
+        }
+      });
+      this.edit.addEventListener('click', () => this.show(this.text, true));
+      for (const scroller of [area, this.viewer]) {
+        scroller.addEventListener('scroll', () => this.redraw());
+        new ResizeObserver(() => this.redraw()).observe(scroller);
+      }
+    }
+
+    get scroller() {
+      return this.textarea.hidden ? this.viewer : this.textarea;
+    }
+
+    index(text) {
+      this.text = text;
+      let lines = 1;
+      for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
+        ++lines;
+      }
+      const starts = new Uint32Array(lines);
+      let line = 1;
+      for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
+        starts[line++] = at + 1;
+      }
+      this.starts = starts;
+    }
+
+    // The line, from 1, that holds the character at `offset`.
+    lineOf(offset) {
+      let low = 0;
+      let high = this.starts.length - 1;
+      while (low < high) {
+        const middle = (low + high + 1) >> 1;
+        if (this.starts[middle] <= offset) {
+          low = middle;
+        } else {
+          high = middle - 1;
+        }
+      }
+      return low + 1;
+    }
+
+    setText(text) {
+      this.show(text, false);
+    }
+
+    show(text, editable) {
+      this.index(text);
+      const long = this.starts.length > editableLines && !editable;
+      this.textarea.hidden = long;
+      this.viewer.hidden = !long;
+      this.edit.hidden = !long;
+      if (long) {
+        this.edit.textContent = `Edit all ${this.starts.length.toLocaleString('en-US')} lines`;
+        this.textarea.value = '';
+      } else {
+        this.textarea.value = text;
+      }
+      this.redraw();
+    }
+
+    // Highlights a line, from 1, and scrolls it into view; 0 for none.
+    highlight(line) {
+      this.line = line;
+      const scroller = this.scroller;
+      if (line > 0) {
+        const top = (line - 1) * lineHeight;
+        if (top < scroller.scrollTop || top + lineHeight > scroller.scrollTop + scroller.clientHeight) {
+          scroller.scrollTop = Math.max(0, top - scroller.clientHeight / 3);
+        }
+      }
+      this.redraw();
+    }
+
+    redraw() {
+      const scroller = this.scroller;
+      const first = Math.floor(scroller.scrollTop / lineHeight);
+      const last = Math.min(this.starts.length,
+        first + Math.ceil(scroller.clientHeight / lineHeight) + 1);
+      const numbers = [];
+      const lines = [];
+      for (let n = first + 1; n <= last; ++n) {
+        const top = (n - 1) * lineHeight;
+        const number = document.createElement('div');
+        number.textContent = n;
+        number.style.top = (top - scroller.scrollTop) + 'px';
+        numbers.push(number);
+        if (!this.viewer.hidden) {
+          const line = document.createElement('div');
+          const end = n < this.starts.length ? this.starts[n] - 1 : undefined;
+          line.textContent = this.text.slice(this.starts[n - 1], end);
+          line.style.top = top + 'px';
+          line.dataset.line = n;
+          line.tabIndex = -1;
+          lines.push(line);
+        }
+      }
+      this.gutter.replaceChildren(...numbers);
+      if (!this.viewer.hidden) {
+        this.viewer.firstChild.style.height = this.starts.length * lineHeight + 'px';
+        this.viewer.firstChild.replaceChildren(...lines);
+      }
+      const top = (this.line - 1) * lineHeight - scroller.scrollTop;
+      this.current.hidden = this.line === 0 || top < -lineHeight || top > scroller.clientHeight;
+      this.current.style.top = top + 'px';
+    }
+  }
+
+  pg.ScriptEditor = ScriptEditor;
+})(window.Playground = window.Playground || {});
