@@ -152,7 +152,9 @@ void Narration::rotations(std::string &note) const {
 
 // The stale values among the nodes the command went through, root first.
 void Narration::heights(std::string &note) const {
-  std::vector<const PelixNode *> nodes = did_.path();
+  // Room kept from note to note: most commands look at a path's worth.
+  static std::vector<const PelixNode *> nodes;
+  nodes.assign(did_.path().begin(), did_.path().end());
   const std::vector<const PelixNode *> &freed = did_.freed();
   const auto &recomputes = did_.recomputes();
   for (auto r = recomputes.rbegin(); r != recomputes.rend(); ++r) {

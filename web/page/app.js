@@ -7,7 +7,7 @@
 
   // The commands whose steps are logged; a longer script still gets all
   // its answers.
-  const tracedCommands = 200000;
+  const tracedCommands = 100000;
   const lineHeight = 18;
   const linkLimit = 1500000;
   const $ = (id) => document.getElementById(id);
