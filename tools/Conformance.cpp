@@ -5,6 +5,8 @@
 #include "TreeView.h"
 #include "main.h"
 
+#include <algorithm>
+
 Conformance::Conformance(std::mt19937_64 &rng) : rng_(rng), tree_(answers_) {
   pool_ = 8 + below(28);
   crlfEvery_ = below(3) == 0 ? 3 + below(6) : 0;
@@ -222,4 +224,15 @@ std::vector<std::string> Conformance::lines(std::uint64_t count) {
   }
   lines_.resize(count);
   return lines_;
+}
+
+std::uint64_t Conformance::countFor(std::uint64_t lines) {
+  const std::uint64_t roll = below(20);
+  if (roll == 0) {
+    return lines + 1 + below(3);
+  }
+  if (roll == 1) {
+    return lines - std::min<std::uint64_t>(lines, 1 + below(3));
+  }
+  return lines;
 }

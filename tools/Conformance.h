@@ -21,6 +21,9 @@ public:
 
   // The script's lines, without the count line.
   std::vector<std::string> lines(std::uint64_t count);
+  // The count to write before that many lines, drawn after them: now and
+  // then it differs from their number.
+  std::uint64_t countFor(std::uint64_t lines);
 
 private:
   std::uint64_t below(std::uint64_t n) { return rng_() % n; }
