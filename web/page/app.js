@@ -60,10 +60,26 @@
     return low;
   }
 
+  // The engine stops for good when its memory, at most 2 GB, runs out: a
+  // fresh one takes its place, on an empty script, and the page says why.
+  async function engineStopped(name) {
+    engine = await pg.Engine.create();
+    load(new Uint8Array(0), 0, false);
+    $('status').textContent = `${name} needs more memory than the page can have (2 GB): ` +
+      'run it with morvavl instead.';
+  }
+
   function load(bytes, step, intoEditor) {
     const started = performance.now();
+    let summary;
+    try {
+      summary = engine.run(bytes, tracedCommands);
+    } catch (error) {
+      engineStopped(intoEditor ? 'This script' : 'The script as edited');
+      return;
+    }
     state.bytes = bytes;
-    const summary = state.summary = engine.run(bytes, tracedCommands);
+    state.summary = summary;
     state.timings.run = performance.now() - started;
     $('answers').textContent = engine.answers;
     indexAnswers(engine.answers);
@@ -252,8 +268,14 @@
   }
 
   function openBytes(bytes, name) {
-    const script = /\.scn$/.test(name || '') ? engine.scenario(bytes) : bytes;
-    load(script || bytes, 0, true);
+    let script = bytes;
+    try {
+      script = (/\.scn$/.test(name || '') && engine.scenario(bytes)) || bytes;
+    } catch (error) {
+      engineStopped('This file');
+      return;
+    }
+    load(script, 0, true);
   }
 
   function wire() {

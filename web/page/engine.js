@@ -20,6 +20,9 @@
     withBytes(bytes, fn) {
       const m = this.module;
       const at = m._malloc(bytes.length + 1);
+      if (at === 0) {
+        throw new RangeError('the engine has no memory left for these bytes');
+      }
       m.HEAPU8.set(bytes, at);
       m.HEAPU8[at + bytes.length] = 0;
       try {

@@ -1,8 +1,9 @@
 // The playground in Debian's Chromium, opened from disk: every scenario and
 // 300 conformance scripts through share links, against morvavl's answers
 // and morvavl-trace's shapes; stepping forward and back with the keyboard
-// and the mouse; checking a faulty program's output; and the time to load a
-// 100,000-command script and show its last step (printed, not judged).
+// and the mouse; checking a faulty program's output; the time to load a
+// 100,000-command script and show its last step (printed, not judged); and
+// a script too big for the engine's memory, after which the page goes on.
 //
 // Usage: node playground.test.mjs [--headed] [--interaction]
 // with PAGE, BUILD (the native build directory) and SCENARIOS set, as
@@ -230,6 +231,21 @@ if (everything) {
   console.log(`100,000 commands: opened in ${loaded} ms (run ${Math.round(timings.run)} ms); ` +
     `steps shown in ${views.join(', ')} ms`);
   check((await tab.textContent('#answers')) === run('morvavl', [], large).toString(), 'the large script\'s answers');
+}
+
+// A script that needs more than the engine's 2 GB: the page says so, and
+// a fresh engine runs the next script.
+if (everything) {
+  const huge = mkdtempSync(join(tmpdir(), 'playground-'));
+  writeFileSync(join(huge, 'huge.txt'), run('tools/morvavl-generate', ['distinct', '22000000']));
+  await tab.setInputFiles('#file', join(huge, 'huge.txt'));
+  await tab.waitForFunction(() => /more memory/.test(document.getElementById('status').textContent),
+    null, { timeout: 120000 });
+  rmSync(huge, { recursive: true });
+  const small = Buffer.from('2\ninsert "A" 12345678\nprintInorder\n');
+  await openLink(tab, shareLink(small, 'last'), 'default', false);
+  check((await tab.textContent('#answers')) === run('morvavl', [], small).toString(),
+    'a script after one that ran out of memory');
 }
 
 check(requests.length === 0, 'no network requests: ' + requests.join(' '));
