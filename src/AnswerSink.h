@@ -61,8 +61,7 @@ protected:
 // most `limit` bytes of them, where a caller cannot hold more.
 class AnswerCapture final : public AnswerSink {
 public:
-  explicit AnswerCapture(std::size_t limit = ~std::size_t{0})
-      : limit_(limit) {}
+  explicit AnswerCapture(std::size_t limit = ~std::size_t{0}) : limit_(limit) {}
 
   const std::string &text() const { return text_; }
   void clear() { text_.clear(); }

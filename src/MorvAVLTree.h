@@ -25,6 +25,9 @@ public:
   MorvAVLTree(const MorvAVLTree &) = delete;
   MorvAVLTree &operator=(const MorvAVLTree &) = delete;
 
+  // Another observer from now on, or none.
+  void observe(TreeEvents *events) { events_ = events; }
+
   // Adds the record. Writes "successful" when the ID was new; writes
   // "unsuccessful" and keeps the stored record when the ID is present.
   // Either way every node above the new or present record is recomputed

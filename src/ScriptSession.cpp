@@ -2,25 +2,40 @@
 // performs it; nothing else in the program reads command lines.
 #include "ScriptSession.h"
 
-#include "main.h"
+#include "Dispatch.h"
+
+#include <sstream>
 
 ScriptSession::ScriptSession(std::istream &in, AnswerSink &answers,
                              TreeEvents *events)
-    : ScriptSession(in, &answers, nullptr, events) {}
+    : ScriptSession(&in, &answers, nullptr, nullptr, events) {}
+
+ScriptSession::ScriptSession(std::istream &in, AnswerCapture &kept,
+                             TreeEvents *events)
+    : ScriptSession(&in, nullptr, nullptr, &kept, events) {}
 
 ScriptSession::ScriptSession(std::istream &in, TreeEvents *events)
-    : ScriptSession(in, nullptr, std::make_unique<AnswerCapture>(), events) {}
+    : ScriptSession(&in, nullptr, std::make_unique<AnswerCapture>(), nullptr,
+                    events) {}
 
-ScriptSession::ScriptSession(std::istream &in, AnswerSink *answers,
-                             std::unique_ptr<AnswerCapture> captured,
-                             TreeEvents *events)
-    : captured_(std::move(captured)),
+ScriptSession::ScriptSession(AnswerSink &answers, TreeEvents *events)
+    : ScriptSession(nullptr, &answers, nullptr, nullptr, events) {}
+
+ScriptSession::ScriptSession()
+    : ScriptSession(nullptr, nullptr, std::make_unique<AnswerCapture>(),
+                    nullptr, nullptr) {}
+
+ScriptSession::ScriptSession(std::istream *in, AnswerSink *answers,
+                             std::unique_ptr<AnswerCapture> owned,
+                             AnswerCapture *kept, TreeEvents *events)
+    : noScript_(in ? nullptr : std::make_unique<std::istringstream>()),
+      owned_(std::move(owned)), captured_(owned_ ? owned_.get() : kept),
       answers_(captured_ ? *captured_ : *answers), tree_(answers_, events),
-      script_(in) {}
+      script_(in ? *in : *noScript_) {}
 
 ScriptSession::~ScriptSession() = default;
 
-bool ScriptSession::take(Step &step) {
+bool ScriptSession::read(Step &step) {
   if (done_ >= script_.count()) {
     return false;
   }
@@ -29,36 +44,64 @@ bool ScriptSession::take(Step &step) {
   inputEnded_ = inputEnded_ || !script_.next(line);
   step.line = script_.countLine().number + done_;
   step.missing = inputEnded_;
+  step.command = Command{};
   if (step.missing) {
     step.text = {};
     step.droppedCr = false;
     step.missingAfter = script_.count() - done_;
-    step.command = Command{};
     return true;
   }
   step.text = line.text;
   step.droppedCr = line.droppedCr;
   step.missingAfter = 0;
-  LineStream stream(line.text);
-  step.command = parseCommand(stream);
+  return true;
+}
+
+bool ScriptSession::take(Step &step) {
+  if (!read(step)) {
+    return false;
+  }
+  if (!step.missing) {
+    LineStream stream(step.text);
+    step.command = parseCommand(stream);
+  }
   return true;
 }
 
 void ScriptSession::perform(Step &step) {
-  if (captured_) {
-    captured_->clear();
+  if (owned_) {
+    owned_->clear();
   }
+  const std::size_t before = captured_ ? captured_->text().size() : 0;
   if (step.missing) {
     answers_.line(answer::unsuccessful);
   } else {
     performCommand(step.command, tree_, answers_);
   }
-  step.answers = captured_ ? std::string_view(captured_->text()) : "";
+  step.answers =
+      captured_ ? std::string_view(captured_->text()).substr(before) : "";
+}
+
+std::string_view ScriptSession::perform(const Command &command) {
+  if (owned_) {
+    owned_->clear();
+  }
+  const std::size_t before = captured_ ? captured_->text().size() : 0;
+  performCommand(command, tree_, answers_);
+  return captured_ ? std::string_view(captured_->text()).substr(before) : "";
 }
 
 void ScriptSession::answerRest() {
   answers_.repeatLine(answer::unsuccessful, script_.count() - done_);
   done_ = script_.count();
+}
+
+void ScriptSession::run() {
+  for (Step step; this->step(step);) {
+    if (step.missing) {
+      answerRest();
+    }
+  }
 }
 
 bool ScriptSession::lineAfterEnd(ScriptLine &line) {

@@ -1,8 +1,8 @@
 // One run of a command script: the one place that reads the count line,
 // takes each command's line as it arrives (or knows that the input ended
 // before it), and parses and performs the command on the run's tree. The
-// program, the tools and the tests all run scripts by stepping through a
-// session.
+// program, the tools and the tests all run commands through a session:
+// stepping through a script, or performing commands no script line holds.
 #ifndef MORVAVL_SCRIPTSESSION_H
 #define MORVAVL_SCRIPTSESSION_H
 
@@ -39,8 +39,16 @@ public:
   // `answers`; an observer, if given, hears every decision of the tree.
   ScriptSession(std::istream &in, AnswerSink &answers,
                 TreeEvents *events = nullptr);
-  // The same, keeping each command's answers for its step.
+  // The same, keeping every answer in `kept`: each step's answers are what
+  // it added there (none once the capture's limit cut them).
+  ScriptSession(std::istream &in, AnswerCapture &kept,
+                TreeEvents *events = nullptr);
+  // The same, keeping each command's answers for its step only.
   explicit ScriptSession(std::istream &in, TreeEvents *events = nullptr);
+  // A session without a script, for commands performed one by one; the
+  // second keeps each command's answers.
+  explicit ScriptSession(AnswerSink &answers, TreeEvents *events = nullptr);
+  ScriptSession();
   ~ScriptSession();
   ScriptSession(const ScriptSession &) = delete;
   ScriptSession &operator=(const ScriptSession &) = delete;
@@ -58,13 +66,26 @@ public:
   // A step in two halves, for a caller that looks at a command, or changes
   // it, before it runs: take() reads and parses the next command, perform()
   // runs it. A command taken and not performed does nothing and gets no
-  // answer.
+  // answer. read() takes the next line and leaves it unparsed, for a caller
+  // that parses it itself.
+  bool read(Step &step);
   bool take(Step &step);
   void perform(Step &step);
+
+  // Performs a command that no line of the script holds, on the same tree
+  // and through the same sink; in a capturing session, returns its answers.
+  std::string_view perform(const Command &command);
 
   // Once a step was missing, every command left is missing too: answers
   // them all at once, in large writes, and ends the session.
   void answerRest();
+
+  // Steps to the end of the script, the commands without a line answered
+  // all at once.
+  void run();
+
+  // From now on the tree tells nobody what it decides: the rest runs plain.
+  void stopObserving() { tree_.observe(nullptr); }
 
   // Once every command has run: the next line of the input, which no
   // command reads, for a tool that takes a script apart. False at the end.
@@ -75,14 +96,19 @@ public:
   // The commands performed so far.
   std::uint64_t done() const { return done_; }
   const MorvAVLTree &tree() const { return tree_; }
-  // For a test that goes on with operations of its own after the script.
+  // For the program's entry, which performs each line read() takes on it,
+  // and for tests that call the tree's operations themselves.
   MorvAVLTree &tree() { return tree_; }
 
 private:
-  ScriptSession(std::istream &in, AnswerSink *answers,
-                std::unique_ptr<AnswerCapture> captured, TreeEvents *events);
+  // Without `in`, the session has no script.
+  ScriptSession(std::istream *in, AnswerSink *answers,
+                std::unique_ptr<AnswerCapture> owned, AnswerCapture *kept,
+                TreeEvents *events);
 
-  std::unique_ptr<AnswerCapture> captured_;
+  std::unique_ptr<std::istream> noScript_; // when there is none
+  std::unique_ptr<AnswerCapture> owned_;   // cleared before each step
+  AnswerCapture *captured_;                // owned_, or the caller's
   AnswerSink &answers_;
   MorvAVLTree tree_;
   ScriptReader script_;

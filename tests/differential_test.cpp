@@ -7,11 +7,10 @@
 // the program's answers and leave its tree, and the trace must know every
 // node's real height.
 #include "Drawing.h"
-#include "StepLog.h"
 #include "ScriptSession.h"
+#include "StepLog.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
-#include "main.h"
 
 #include <gtest/gtest.h>
 
@@ -62,8 +61,10 @@ struct History {
 
 // Runs one random command through the front end, on the model and with the
 // full walks, and compares the answers and then the records.
-void runAndCompare(std::mt19937 &rng, const History &history, MorvAVLTree &tree,
-                   AnswerCapture &out, Model &model, bool &removed) {
+void runAndCompare(std::mt19937 &rng, const History &history,
+                   ScriptSession &session, AnswerCapture &out, Model &model,
+                   bool &removed) {
+  const MorvAVLTree &tree = session.tree();
   const std::string id = std::to_string(10000000 + rng() % history.idSpace);
   const std::string &name = history.names[rng() % history.names.size()];
   std::vector<std::string> ids;
@@ -101,7 +102,7 @@ void runAndCompare(std::mt19937 &rng, const History &history, MorvAVLTree &tree,
 
   out.clear();
   LineStream stream(line);
-  parseAndPerform(stream, tree, out);
+  session.perform(parseCommand(stream));
   EXPECT_EQ(out.text(), expected) << line;
   const TreeCheck check = checkTree(tree, !removed);
   ASSERT_EQ(check.error, "") << "after " << line;
@@ -119,13 +120,13 @@ TEST(Differential, SmallKeySpacesMatchTheMapModel) {
   for (unsigned seed = 1; seed <= 300; ++seed) {
     std::mt19937 rng(seed);
     AnswerCapture out;
-    MorvAVLTree tree(out);
+    ScriptSession session(out);
     Model model;
     bool removed = false;
     // From one name for all records up to six, two never found by name.
     const History history{8 + seed % 60, namePool(1 + seed % 6)};
     for (int step = 0; step < 400 && !HasFatalFailure(); ++step) {
-      runAndCompare(rng, history, tree, out, model, removed);
+      runAndCompare(rng, history, session, out, model, removed);
     }
     ASSERT_FALSE(HasFailure()) << "seed " << seed;
   }
@@ -134,13 +135,13 @@ TEST(Differential, SmallKeySpacesMatchTheMapModel) {
 TEST(Differential, LongHistoryMatchesTheMapModel) {
   std::mt19937 rng(2024);
   AnswerCapture out;
-  MorvAVLTree tree(out);
+  ScriptSession session(out);
   Model model;
   bool removed = false;
   // Names shared by a few records each.
   const History history{3000, namePool(600)};
   for (int step = 0; step < 20000 && !HasFatalFailure(); ++step) {
-    runAndCompare(rng, history, tree, out, model, removed);
+    runAndCompare(rng, history, session, out, model, removed);
   }
 }
 
@@ -173,9 +174,9 @@ std::string inOrderValues(const TraceSession &session, const PelixNode *node) {
   if (!node) {
     return "";
   }
-  return inOrderValues(session, node->leftChild) +
-         std::string(node->idText()) + " " + std::to_string(node->height) +
-         " " + std::to_string(node->balanceFactor) + " " +
+  return inOrderValues(session, node->leftChild) + std::string(node->idText()) +
+         " " + std::to_string(node->height) + " " +
+         std::to_string(node->balanceFactor) + " " +
          std::to_string(node->records) + " " +
          std::to_string(session.recorder().realHeight(node)) + ";" +
          inOrderValues(session, node->rightChild);

@@ -5,7 +5,6 @@
 #include "ScriptSession.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
-#include "main.h"
 
 #include <gtest/gtest.h>
 
@@ -237,18 +236,17 @@ TEST(RemoveInOrderArgument, ConvertsLikeStoi) {
     }
     const bool removes = converts && static_cast<std::uint32_t>(value) < 5;
 
-    AnswerCapture out;
-    MorvAVLTree tree(out);
+    ScriptSession session;
     for (int i = 0; i < 5; ++i) {
-      tree.insert("N", std::to_string(10000000 + i));
+      const std::string id = std::to_string(10000000 + i);
+      session.perform(Command::insert("N", id));
     }
-    out.clear();
     const std::string text = "removeInorder " + argument;
     LineStream line(text);
-    parseAndPerform(line, tree, out);
-    EXPECT_EQ(out.text(), removes ? "successful\n" : "unsuccessful\n")
+    EXPECT_EQ(session.perform(parseCommand(line)),
+              removes ? "successful\n" : "unsuccessful\n")
         << "'" << argument << "'";
-    EXPECT_EQ(checkTree(tree, false).nodes, removes ? 4u : 5u);
+    EXPECT_EQ(checkTree(session.tree(), false).nodes, removes ? 4u : 5u);
   }
 }
 
@@ -277,14 +275,14 @@ TEST(ScriptSession, EveryMissingCommandIsAnsweredOnce) {
 
 // Once buffers have grown, commands allocate nothing but the node and the
 // strings of a new record; names this short need no string allocation.
-TEST(ParseAndPerform, SteadyStateAllocatesOnlyNewNodes) {
+TEST(ScriptSession, SteadyStateAllocatesOnlyNewNodes) {
   AnswerCapture out;
-  MorvAVLTree tree(out);
+  ScriptSession session(out);
   // The answers are dropped as they come, so that only the commands
   // allocate.
   const auto perform = [&](const std::string &text) {
     LineStream line(text);
-    parseAndPerform(line, tree, out);
+    session.perform(parseCommand(line));
     out.clear();
   };
   for (int i = 0; i < 1000; ++i) {

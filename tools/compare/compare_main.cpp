@@ -218,7 +218,8 @@ ScriptSource loadScript(const std::string &path) {
     tool::fail(path + ": not a scenario file: " + error);
   }
   script.text = std::move(scenario.input);
-  if (const auto difference = compareAnswers(script, scenario.expected)) {
+  if (const auto difference =
+          compareAnswers(script, scenario.expected).difference) {
     tool::fail(path + ": its answers are not morvavl's: they first differ " +
                (difference->afterLast
                     ? std::string("after the last command's")

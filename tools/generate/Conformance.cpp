@@ -3,11 +3,10 @@
 #include "Conformance.h"
 
 #include "TreeView.h"
-#include "main.h"
 
 #include <algorithm>
 
-Conformance::Conformance(std::mt19937_64 &rng) : rng_(rng), tree_(answers_) {
+Conformance::Conformance(std::mt19937_64 &rng) : rng_(rng), session_(answers_) {
   pool_ = 8 + below(28);
   crlfEvery_ = below(3) == 0 ? 3 + below(6) : 0;
 }
@@ -18,12 +17,14 @@ std::string Conformance::name() {
   return pick(names);
 }
 
-std::uint32_t Conformance::records() const { return TreeView(tree_).records(); }
+std::uint32_t Conformance::records() const {
+  return TreeView(session_.tree()).records();
+}
 
 // Performs the line on the tree it keeps, then takes it into the script.
 void Conformance::add(std::string line) {
   LineStream stream(line);
-  parseAndPerform(stream, tree_, answers_);
+  session_.perform(parseCommand(stream));
   if (crlfEvery_ && below(crlfEvery_) == 0) {
     line += '\r';
   }
@@ -39,7 +40,7 @@ void Conformance::add(const Command &command) {
 std::vector<const PelixNode *> Conformance::nodes() const {
   std::vector<const PelixNode *> all;
   std::vector<const PelixNode *> pending;
-  if (const PelixNode *root = TreeView(tree_).root()) {
+  if (const PelixNode *root = TreeView(session_.tree()).root()) {
     pending.push_back(root);
   }
   while (!pending.empty()) {

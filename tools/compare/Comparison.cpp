@@ -2,9 +2,7 @@
 // arrives, and morvavl's answers as its session produces them, one command
 // at a time. The commands that have no line, which may be billions, are all
 // answered alike: they are compared in bulk against one repeated line.
-#include "Compare.h"
-
-#include "ScriptSession.h"
+#include "Comparison.h"
 
 #include <algorithm>
 #include <fstream>
@@ -20,53 +18,18 @@ std::uint64_t linesIn(std::string_view text) {
 // answers to that command: enough for a report, and no more.
 constexpr std::size_t keptBeyond = 1 << 16;
 
-class Comparator {
-public:
-  explicit Comparator(std::istream &script) : session_(script) {
-    const std::string line = std::string(answer::unsuccessful) + "\n";
-    while (repeated_.size() < (1 << 16)) {
-      repeated_ += line;
-    }
+} // namespace
+
+Comparison::Comparison(std::istream &script) : session_(script) {
+  const std::string line = std::string(answer::unsuccessful) + "\n";
+  while (repeated_.size() < (1 << 16)) {
+    repeated_ += line;
   }
-
-  // The program's output, piece by piece.
-  void consume(std::string_view chunk);
-  // After the output: a program that stopped short differs where it
-  // stopped; and morvavl's answer lines are counted to the end.
-  void finish();
-
-  std::optional<Difference> difference;
-  std::uint64_t linesWritten = 0;
-  bool lineUnfinished = false;
-  std::uint64_t linesExpected = 0;
-
-private:
-  bool expectMore();
-  void differ(std::string_view rest);
-  void keep(std::string_view chunk);
-  std::size_t lineSize() const { return answer::unsuccessful.size() + 1; }
-
-  ScriptSession session_;
-  ScriptSession::Step step_;
-  // The region being compared: one command's answers, or a block of the
-  // repeated answer of commands without a line.
-  std::string_view expected_;
-  std::size_t offset_ = 0;           // how far it has been matched
-  std::uint64_t regionCommands_ = 0; // the commands it answers
-  bool repeating_ = false;
-  std::uint64_t command_ = 0;     // the region's first command, from 0
-  std::uint64_t linesBefore_ = 0; // answer lines before the region
-  std::uint64_t repeatsLeft_ = 0; // lineless commands after the region
-  bool lineless_ = false;         // a command without a line was reached
-  std::uint64_t firstMissing_ = 0;
-  std::uint64_t firstMissingLine_ = 0;
-  std::string repeated_;
-  std::size_t keptLines_ = 0; // the lines a report shows of `written`
-};
+}
 
 // Moves on to the next region once one is matched in full; false when
 // morvavl's answers are all used.
-bool Comparator::expectMore() {
+bool Comparison::expectMore() {
   while (offset_ == expected_.size()) {
     command_ += regionCommands_;
     linesBefore_ += repeating_ ? regionCommands_ : linesIn(expected_);
@@ -100,11 +63,12 @@ bool Comparator::expectMore() {
   return true;
 }
 
-void Comparator::consume(std::string_view chunk) {
-  linesWritten += linesIn(chunk);
+void Comparison::consume(std::string_view chunk) {
+  verdict_.linesWritten += linesIn(chunk);
   if (!chunk.empty()) {
-    lineUnfinished = chunk.back() != '\n';
+    verdict_.lineUnfinished = chunk.back() != '\n';
   }
+  std::optional<Difference> &difference = verdict_.difference;
   if (difference) {
     keep(chunk);
     return;
@@ -135,8 +99,8 @@ void Comparator::consume(std::string_view chunk) {
 
 // The program's bytes part from morvavl's at offset_ of the region; `rest`
 // is what it wrote from there.
-void Comparator::differ(std::string_view rest) {
-  Difference &found = difference.emplace();
+void Comparison::differ(std::string_view rest) {
+  Difference &found = verdict_.difference.emplace();
   std::size_t from = 0;
   if (repeating_) {
     const std::uint64_t within = offset_ / lineSize();
@@ -162,34 +126,33 @@ void Comparator::differ(std::string_view rest) {
 
 // A report shows the difference's lines as far as the command has answer
 // lines, one at least.
-void Comparator::keep(std::string_view chunk) {
-  std::string &written = difference->written;
-  const std::size_t limit = difference->expected.size() + keptBeyond;
+void Comparison::keep(std::string_view chunk) {
+  std::string &written = verdict_.difference->written;
+  const std::size_t limit = verdict_.difference->expected.size() + keptBeyond;
   if (written.size() >= limit || linesIn(written) >= keptLines_) {
     return;
   }
   written.append(chunk.substr(0, limit - written.size()));
 }
 
-void Comparator::finish() {
-  if (!difference && expectMore()) {
+Verdict Comparison::finish() {
+  if (!verdict_.difference && expectMore()) {
     differ("");
   }
   // The answer lines expected in all: those before the region, and every
   // command's from the region on.
-  linesExpected = linesBefore_ +
-                  (repeating_ ? regionCommands_ : linesIn(expected_)) +
-                  repeatsLeft_;
+  std::uint64_t &expected = verdict_.linesExpected;
+  expected = linesBefore_ +
+             (repeating_ ? regionCommands_ : linesIn(expected_)) + repeatsLeft_;
   while (!lineless_ && session_.step(step_)) {
-    linesExpected += linesIn(step_.answers);
+    expected += linesIn(step_.answers);
     if (step_.missing) {
-      linesExpected += step_.missingAfter;
+      expected += step_.missingAfter;
       break;
     }
   }
+  return std::move(verdict_);
 }
-
-} // namespace
 
 std::unique_ptr<std::istream> ScriptSource::open() const {
   if (!path.empty()) {
@@ -198,41 +161,9 @@ std::unique_ptr<std::istream> ScriptSource::open() const {
   return std::make_unique<std::istringstream>(text);
 }
 
-bool Outcome::differs() const {
-  return !end.startError.empty() || difference || end.timedOut ||
-         end.signal != 0 || end.exitStatus != 0 || end.errorBytes != 0;
-}
-
-Outcome runAndCompare(const Program &program, const ScriptSource &script,
-                      std::size_t keepOutput) {
+Verdict compareAnswers(const ScriptSource &script, std::string_view answers) {
   const std::unique_ptr<std::istream> reference = script.open();
-  const std::unique_ptr<std::istream> input = script.open();
-  Comparator comparator(*reference);
-  Outcome outcome;
-  outcome.end = runProcess(program.command, *input, program.timeoutSeconds,
-                           [&](std::string_view chunk) {
-                             comparator.consume(chunk);
-                             if (outcome.output.size() < keepOutput) {
-                               outcome.output.append(chunk.substr(
-                                   0, keepOutput - outcome.output.size()));
-                             }
-                           });
-  if (!outcome.end.startError.empty()) {
-    return outcome;
-  }
-  comparator.finish();
-  outcome.difference = std::move(comparator.difference);
-  outcome.linesWritten = comparator.linesWritten;
-  outcome.lineUnfinished = comparator.lineUnfinished;
-  outcome.linesExpected = comparator.linesExpected;
-  return outcome;
-}
-
-std::optional<Difference> compareAnswers(const ScriptSource &script,
-                                         std::string_view answers) {
-  const std::unique_ptr<std::istream> reference = script.open();
-  Comparator comparator(*reference);
-  comparator.consume(answers);
-  comparator.finish();
-  return std::move(comparator.difference);
+  Comparison comparison(*reference);
+  comparison.consume(answers);
+  return comparison.finish();
 }

@@ -1,6 +1,6 @@
 // The conformance kind of script: every rule of the command language on a
-// small pool of IDs. It keeps the tree its lines build, through the
-// program's own front end, so that it can aim at what the tree holds: a
+// small pool of IDs. It keeps the tree its lines build, performing each
+// one in a session of its own, so that it can aim at what the tree holds: a
 // leaf, a node with one child, a node whose successor is near or far, the
 // missing-grandchild case.
 #ifndef MORVAVL_TOOLS_CONFORMANCE_H
@@ -8,7 +8,7 @@
 
 #include "AnswerSink.h"
 #include "CommandLanguage.h"
-#include "MorvAVLTree.h"
+#include "ScriptSession.h"
 
 #include <cstdint>
 #include <random>
@@ -52,7 +52,7 @@ private:
 
   std::mt19937_64 &rng_;
   DroppedAnswers answers_; // the tree is kept only to know its state
-  MorvAVLTree tree_;
+  ScriptSession session_;
   std::uint64_t pool_;
   std::uint64_t crlfEvery_;
   std::vector<std::string> lines_;

@@ -1,0 +1,31 @@
+// The program's output goes to the comparison chunk by chunk, as the
+// process layer reads it; only the start of it is kept, when asked.
+#include "Compare.h"
+
+#include <istream>
+
+bool Outcome::differs() const {
+  return !end.startError.empty() || difference || end.timedOut ||
+         end.signal != 0 || end.exitStatus != 0 || end.errorBytes != 0;
+}
+
+Outcome runAndCompare(const Program &program, const ScriptSource &script,
+                      std::size_t keepOutput) {
+  const std::unique_ptr<std::istream> reference = script.open();
+  const std::unique_ptr<std::istream> input = script.open();
+  Comparison comparison(*reference);
+  Outcome outcome;
+  outcome.end = runProcess(program.command, *input, program.timeoutSeconds,
+                           [&](std::string_view chunk) {
+                             comparison.consume(chunk);
+                             if (outcome.output.size() < keepOutput) {
+                               outcome.output.append(chunk.substr(
+                                   0, keepOutput - outcome.output.size()));
+                             }
+                           });
+  if (!outcome.end.startError.empty()) {
+    return outcome;
+  }
+  static_cast<Verdict &>(outcome) = comparison.finish();
+  return outcome;
+}
