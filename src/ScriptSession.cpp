@@ -44,7 +44,6 @@ bool ScriptSession::read(Step &step) {
   inputEnded_ = inputEnded_ || !script_.next(line);
   step.line = script_.countLine().number + done_;
   step.missing = inputEnded_;
-  step.command = Command{};
   if (step.missing) {
     step.text = {};
     step.droppedCr = false;
@@ -61,10 +60,8 @@ bool ScriptSession::take(Step &step) {
   if (!read(step)) {
     return false;
   }
-  if (!step.missing) {
-    LineStream stream(step.text);
-    step.command = parseCommand(stream);
-  }
+  LineStream stream(step.text);
+  step.command = step.missing ? Command{} : parseCommand(stream);
   return true;
 }
 

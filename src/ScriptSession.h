@@ -67,7 +67,7 @@ public:
   // it, before it runs: take() reads and parses the next command, perform()
   // runs it. A command taken and not performed does nothing and gets no
   // answer. read() takes the next line and leaves it unparsed, for a caller
-  // that parses it itself.
+  // that parses it itself: the step's command is left as it was.
   bool read(Step &step);
   bool take(Step &step);
   void perform(Step &step);
