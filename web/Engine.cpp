@@ -1,14 +1,18 @@
-// The page's engine: morvavl's own session and trace, compiled to
-// WebAssembly, behind a handful of C functions the page calls. A run keeps
-// the script's answers, as morvavl writes them, and a log of what each of
-// its first commands did, from which any step is shown again.
+// The page's engine: morvavl's own session, trace and comparison, compiled
+// to WebAssembly, behind a handful of C functions the page calls. A run
+// keeps the script, its answers as morvavl writes them, and a log of what
+// each of its first commands did, from which any step is shown again; a
+// check compares another program's output with the script's answers, made
+// afresh, so that nothing is cut.
 #include "AnswerSink.h"
+#include "Comparison.h"
 #include "Narrator.h"
 #include "Scenario.h"
 #include "ScriptSession.h"
 #include "StepLog.h"
 #include "Text.h"
 #include "Tracer.h"
+#include "VerdictJson.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -30,10 +34,12 @@ namespace {
 constexpr std::size_t mostAnswerBytes = std::size_t{64} << 20;
 
 struct Run {
+  std::string script;
   AnswerCapture answers{mostAnswerBytes};
   StepLog log;
   std::string summary; // JSON
   std::string view;    // the last view asked for
+  std::string verdict; // the last check's
 };
 
 Run *run = nullptr;
@@ -43,39 +49,31 @@ std::string scenarioScript;
 
 extern "C" {
 
-// Runs the script: all of its answers, and the steps of its first `traced`
-// commands. Returns the number of steps logged.
+// Runs the script in one pass: its first `traced` commands through the
+// trace, each step logged, and the rest plain, as the program runs them.
+// Every answer is kept, up to the limit. Returns the number of steps logged.
 PAGE_CALLS std::uint32_t engineRun(const char *script, std::size_t size,
                                    std::uint32_t traced) {
   delete run;
   run = new Run();
-  const std::string text(script, size);
-
-  // The answers, as the program writes them.
-  std::istringstream plainInput(text);
-  ScriptSession plain(plainInput, run->answers);
-  for (ScriptSession::Step step; plain.step(step);) {
-    if (step.missing) {
-      plain.answerRest();
-    }
-  }
-
-  // The steps, through the trace; commands without a line are one step.
-  std::istringstream tracedInput(text);
-  TraceSession session(tracedInput);
-  std::uint64_t answersAt = 0;
+  run->script.assign(script, size);
+  std::istringstream input(run->script);
+  TraceSession session(input, run->answers);
   TraceStep step;
+  // Commands without a line are one step.
   while (run->log.steps() < traced && session.step(step)) {
+    const std::uint64_t answersAt = static_cast<std::uint64_t>(
+        step.answers.data() - run->answers.text().data());
     run->log.record(step, session.recorder(), session.view(), answersAt);
-    answersAt += step.answers.size();
     if (step.missing) {
       break;
     }
   }
+  session.runRest();
 
   std::string &summary = run->summary;
   summary =
-      "{\"commands\":" + std::to_string(plain.count()) +
+      "{\"commands\":" + std::to_string(session.count()) +
       ",\"steps\":" + std::to_string(run->log.steps()) +
       ",\"answersSize\":" + std::to_string(run->answers.text().size()) +
       ",\"answersCut\":" + (run->answers.cut() ? "true" : "false") +
@@ -124,9 +122,13 @@ PAGE_CALLS const char *engineScenario(const char *file, std::size_t size) {
 
 PAGE_CALLS std::size_t engineScenarioSize() { return scenarioScript.size(); }
 
-// The step whose answers hold the answer byte at `offset`, counted from 1;
-// 0 past the answers of every logged step.
-PAGE_CALLS std::uint32_t engineStepOfAnswer(double offset) {
-  return run->log.stepOfAnswer(static_cast<std::uint64_t>(offset));
+// Another program's output for the script last run, compared with
+// morvavl's answers as morvavl-compare compares them; the verdict as JSON
+// (VerdictJson.h).
+PAGE_CALLS const char *engineCheck(const char *output, std::size_t size) {
+  const Verdict verdict =
+      compareAnswers({"", run->script, ""}, std::string_view(output, size));
+  run->verdict = verdictJson(verdict, run->log);
+  return run->verdict.c_str();
 }
 }

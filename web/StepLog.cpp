@@ -6,6 +6,7 @@
 #include "Text.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -37,14 +38,16 @@ std::int32_t StepLog::nameOf(const std::string &name) {
   return nameNumbers_[name] = static_cast<std::int32_t>(names_.size() - 1);
 }
 
-StepLog::Node StepLog::valuesOf(const PelixNode &node,
-                                const TraceRecorder &did) {
+// A record's name never changes, so a node that still holds the same ID
+// keeps its name's number without looking the name up again.
+StepLog::Node StepLog::valuesOf(const PelixNode &node, const TraceRecorder &did,
+                                const Node &logged) {
   Node values;
   values.id = 0;
   for (const char digit : node.idText()) {
     values.id = values.id * 10 + (digit - '0');
   }
-  values.name = nameOf(node.name);
+  values.name = values.id == logged.id ? logged.name : nameOf(node.name);
   values.height = node.height;
   values.balance = node.balanceFactor;
   values.records = static_cast<std::int32_t>(node.records);
@@ -54,8 +57,25 @@ StepLog::Node StepLog::valuesOf(const PelixNode &node,
   return values;
 }
 
+void StepLog::mark(Mark kind, std::int32_t number) {
+  if (number >= 0) {
+    marks_.push_back(kind);
+    marks_.push_back(number);
+  }
+}
+
 void StepLog::record(const TraceStep &step, const TraceRecorder &did,
                      TreeView tree, std::uint64_t answersAt) {
+  Step entry = entryOf(step, answersAt);
+  numberNodes(did);
+  logChanges(did);
+  markDecisions(did);
+  entry.root = numberOf(tree.root());
+  steps_.push_back(entry);
+}
+
+// The step's line, note and answers' place; its changes and marks follow.
+StepLog::Step StepLog::entryOf(const TraceStep &step, std::uint64_t answersAt) {
   Step entry{};
   entry.line = step.line;
   entry.missing = step.missing;
@@ -71,14 +91,11 @@ void StepLog::record(const TraceStep &step, const TraceRecorder &did,
   entry.noteSize = static_cast<std::uint32_t>(texts_.size() - entry.noteAt);
   entry.changesAt = static_cast<std::uint32_t>(changes_.size());
   entry.marksAt = static_cast<std::uint32_t>(marks_.size());
-  const auto mark = [this](Mark kind, std::int32_t number) {
-    if (number >= 0) {
-      marks_.push_back(kind);
-      marks_.push_back(number);
-    }
-  };
+  return entry;
+}
 
-  // A freed node loses its number; a linked one gets the next.
+// A freed node loses its number; a linked one gets the next.
+void StepLog::numberNodes(const TraceRecorder &did) {
   const TraceRecorder::Removal *removal = did.removal();
   for (const PelixNode *freed : did.freed()) {
     const std::int32_t number = numberOf(freed);
@@ -99,28 +116,26 @@ void StepLog::record(const TraceStep &step, const TraceRecorder &did,
     logged_.emplace_back();
     mark(linked, number);
   }
+}
 
-  // The nodes the step may have changed: those the tree told of, and those
-  // whose counts a removal lowered along its path.
+// The nodes the step may have changed: those the tree told of, and those
+// whose counts a removal lowered along its path. Only values that changed
+// are logged.
+void StepLog::logChanges(const TraceRecorder &did) {
   const auto update = [&](const PelixNode *node) {
     const std::int32_t number = numberOf(node);
     if (number < 0) {
       return;
     }
-    const Node values = valuesOf(*node, did);
     Node &logged = logged_[static_cast<std::size_t>(number)];
-    const std::int32_t now[fields] = {
-        values.id,      values.name, values.height, values.balance,
-        values.records, values.real, values.left,   values.right};
-    const std::int32_t before[fields] = {
-        logged.id,      logged.name, logged.height, logged.balance,
-        logged.records, logged.real, logged.left,   logged.right};
-    if (std::equal(now, now + fields, before)) {
+    const Node values = valuesOf(*node, did, logged);
+    const std::array<std::int32_t, fields> now = fieldsOf(values);
+    if (now == fieldsOf(logged)) {
       return;
     }
     logged = values;
     changes_.push_back(number);
-    changes_.insert(changes_.end(), now, now + fields);
+    changes_.insert(changes_.end(), now.begin(), now.end());
   };
   for (const PelixNode *node : did.touchedNodes()) {
     update(node);
@@ -129,30 +144,25 @@ void StepLog::record(const TraceStep &step, const TraceRecorder &did,
   for (const PelixNode *node : did.path()) {
     update(node);
   }
+}
+
+void StepLog::markDecisions(const TraceRecorder &did) {
   for (const TraceRecorder::Rotation &rotation : did.rotations()) {
     mark(rose, numberOf(rotation.choice.rising));
   }
+  const TraceRecorder::Removal *removal = did.removal();
   if (removal && removal->into) {
     mark(movedInto, numberOf(removal->into));
   }
-  entry.root = numberOf(tree.root());
-  steps_.push_back(entry);
 }
 
-std::uint32_t StepLog::stepOfAnswer(std::uint64_t offset) const {
-  // The first step whose answers end past the offset.
-  const auto step =
-      std::upper_bound(steps_.begin(), steps_.end(), offset,
-                       [](std::uint64_t at, const Step &entry) {
-                         return at < entry.answersAt + entry.answersSize;
-                       });
-  if (step == steps_.end()) {
-    // The lineless commands after the last step answer alike.
-    return !steps_.empty() && steps_.back().missing
-               ? static_cast<std::uint32_t>(steps_.size())
-               : 0;
+std::uint32_t StepLog::stepOfCommand(std::uint64_t command) const {
+  if (command < steps_.size()) {
+    return static_cast<std::uint32_t>(command + 1);
   }
-  return static_cast<std::uint32_t>(step - steps_.begin() + 1);
+  return !steps_.empty() && steps_.back().missing
+             ? static_cast<std::uint32_t>(steps_.size())
+             : 0;
 }
 
 void StepLog::apply(const Step &step) {
@@ -187,53 +197,46 @@ void StepLog::goTo(std::uint32_t step) {
   }
 }
 
-std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
-                          const std::vector<std::int32_t> &expanded) {
-  step =
-      std::min<std::uint32_t>(step, static_cast<std::uint32_t>(steps_.size()));
-  goTo(step);
-  std::string out = "{\"step\":" + std::to_string(step);
-  std::vector<std::pair<std::int32_t, std::int32_t>> marks;
-  std::int32_t root = -1;
-  if (step > 0) {
-    const Step &entry = steps_[step - 1];
-    appendField(out, "line", static_cast<std::int64_t>(entry.line));
-    out += ",\"text\":";
-    text::appendJson(
-        out, std::string_view(texts_).substr(entry.textAt, entry.textSize));
-    out += ",\"note\":";
-    text::appendJson(
-        out, std::string_view(texts_).substr(entry.noteAt, entry.noteSize));
-    out += entry.missing ? ",\"missing\":true" : ",\"missing\":false";
-    out += entry.droppedCr ? ",\"droppedCr\":true" : ",\"droppedCr\":false";
-    appendField(out, "missingAfter",
-                static_cast<std::int64_t>(entry.missingAfter));
-    appendField(out, "answersAt", static_cast<std::int64_t>(entry.answersAt));
-    appendField(out, "answersSize", entry.answersSize);
-    const std::size_t end =
-        step < steps_.size() ? steps_[step].marksAt : marks_.size();
-    for (std::size_t at = entry.marksAt; at < end; at += 2) {
-      marks.emplace_back(marks_[at + 1], marks_[at]);
-    }
-    root = entry.root;
-  }
+// The step's own fields: its line, note and where its answers stand.
+void StepLog::appendEntry(const Step &entry, std::string &out) const {
+  appendField(out, "line", static_cast<std::int64_t>(entry.line));
+  out += ",\"text\":";
+  text::appendJson(
+      out, std::string_view(texts_).substr(entry.textAt, entry.textSize));
+  out += ",\"note\":";
+  text::appendJson(
+      out, std::string_view(texts_).substr(entry.noteAt, entry.noteSize));
+  out += entry.missing ? ",\"missing\":true" : ",\"missing\":false";
+  out += entry.droppedCr ? ",\"droppedCr\":true" : ",\"droppedCr\":false";
+  appendField(out, "missingAfter",
+              static_cast<std::int64_t>(entry.missingAfter));
+  appendField(out, "answersAt", static_cast<std::int64_t>(entry.answersAt));
+  appendField(out, "answersSize", entry.answersSize);
+}
 
-  // In-order, so that x is the position in ID order among what is drawn.
+// The nodes drawn, in-order, so that x is the position in ID order among
+// what is drawn. A node at level `limit` is drawn without its subtree,
+// which is summed up beside it, unless it was expanded: then `depth` more
+// levels follow.
+struct StepLog::Drawing {
+  const StepLog &log;
+  std::uint32_t depth;
+  const std::vector<std::int32_t> &expanded;
+  const std::vector<std::pair<std::int32_t, std::int32_t>> &marks;
   std::string nodes;
   std::string more;
   std::int32_t x = 0;
-  const auto realOf = [this](std::int32_t number) {
-    return number < 0 ? 0 : view_[static_cast<std::size_t>(number)].real;
-  };
-  // A node at level `limit` is drawn without its subtree, which is summed
-  // up beside it, unless it was expanded: then `depth` more levels follow.
-  const auto walk = [&](const auto &self, std::int32_t number,
-                        std::uint32_t level, std::uint32_t limit,
-                        std::int32_t parent) -> void {
+
+  std::int32_t realOf(std::int32_t number) const {
+    return number < 0 ? 0 : log.view_[static_cast<std::size_t>(number)].real;
+  }
+
+  void walk(std::int32_t number, std::uint32_t level, std::uint32_t limit,
+            std::int32_t parent) {
     if (number < 0) {
       return;
     }
-    const Node &node = view_[static_cast<std::size_t>(number)];
+    const Node &node = log.view_[static_cast<std::size_t>(number)];
     const bool children = node.left >= 0 || node.right >= 0;
     bool open = depth == 0 || level < limit;
     if (!open && children &&
@@ -242,14 +245,29 @@ std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
       open = true;
     }
     if (open) {
-      self(self, node.left, level + 1, limit, number);
+      walk(node.left, level + 1, limit, number);
     }
+    drawNode(number, node, level, parent);
+    if (open) {
+      walk(node.right, level + 1, limit, number);
+    } else if (children) {
+      more += more.empty() ? "{" : ",{";
+      more += "\"key\":" + std::to_string(number);
+      appendField(more, "records", node.records - 1);
+      appendField(more, "x", x++);
+      appendField(more, "depth", level + 1);
+      more += "}";
+    }
+  }
+
+  void drawNode(std::int32_t number, const Node &node, std::uint32_t level,
+                std::int32_t parent) {
     nodes += nodes.empty() ? "{" : ",{";
     nodes += "\"key\":" + std::to_string(number);
     nodes += ",\"id\":";
     text::appendJson(nodes, idText(node.id));
     nodes += ",\"name\":";
-    text::appendJson(nodes, names_[static_cast<std::size_t>(node.name)]);
+    text::appendJson(nodes, log.names_[static_cast<std::size_t>(node.name)]);
     appendField(nodes, "height", node.height);
     appendField(nodes, "balance", node.balance);
     appendField(nodes, "records", node.records);
@@ -265,19 +283,30 @@ std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
       }
     }
     nodes += "\"}";
-    if (open) {
-      self(self, node.right, level + 1, limit, number);
-    } else if (children) {
-      more += more.empty() ? "{" : ",{";
-      more += "\"key\":" + std::to_string(number);
-      appendField(more, "records", node.records - 1);
-      appendField(more, "x", x++);
-      appendField(more, "depth", level + 1);
-      more += "}";
+  }
+};
+
+std::string StepLog::view(std::uint32_t step, std::uint32_t depth,
+                          const std::vector<std::int32_t> &expanded) {
+  step =
+      std::min<std::uint32_t>(step, static_cast<std::uint32_t>(steps_.size()));
+  goTo(step);
+  std::string out = "{\"step\":" + std::to_string(step);
+  std::vector<std::pair<std::int32_t, std::int32_t>> marks; // node, mark
+  std::int32_t root = -1;
+  if (step > 0) {
+    const Step &entry = steps_[step - 1];
+    appendEntry(entry, out);
+    const std::size_t end =
+        step < steps_.size() ? steps_[step].marksAt : marks_.size();
+    for (std::size_t at = entry.marksAt; at < end; at += 2) {
+      marks.emplace_back(marks_[at + 1], marks_[at]);
     }
-  };
-  walk(walk, root, 1, depth, -1);
-  out += ",\"nodes\":[" + nodes + "],\"more\":[" + more + "]";
+    root = entry.root;
+  }
+  Drawing drawing{*this, depth, expanded, marks, "", "", 0};
+  drawing.walk(root, 1, depth, -1);
+  out += ",\"nodes\":[" + drawing.nodes + "],\"more\":[" + drawing.more + "]";
   std::string moved;
   for (const auto &[marked, kind] : marks) {
     if (kind == movedFrom || kind == movedInto) {

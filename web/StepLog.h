@@ -14,6 +14,7 @@
 #include "NodeMap.h"
 #include "Tracer.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,9 +30,9 @@ public:
 
   std::size_t steps() const { return steps_.size(); }
 
-  // The step, from 1, whose answers hold the answer byte at `offset`; 0
-  // when no logged step's do.
-  std::uint32_t stepOfAnswer(std::uint64_t offset) const;
+  // The step, from 1, that performed the command (from 0); 0 when no
+  // logged step did. The commands without a line are all one step.
+  std::uint32_t stepOfCommand(std::uint64_t command) const;
 
   // Step `step` (from 1; 0 is the empty tree before the first command) as
   // JSON for the page: its line, note and answers' place, and the tree
@@ -73,9 +74,22 @@ private:
   // What a step marks for the drawing.
   enum Mark : std::int32_t { touched, rose, movedInto, movedFrom, linked };
 
+  static std::array<std::int32_t, fields> fieldsOf(const Node &node) {
+    return {node.id,      node.name, node.height, node.balance,
+            node.records, node.real, node.left,   node.right};
+  }
+
   std::int32_t numberOf(const PelixNode *node) const;
   std::int32_t nameOf(const std::string &name);
-  Node valuesOf(const PelixNode &node, const TraceRecorder &did);
+  Node valuesOf(const PelixNode &node, const TraceRecorder &did,
+                const Node &logged);
+  void mark(Mark kind, std::int32_t number);
+  Step entryOf(const TraceStep &step, std::uint64_t answersAt);
+  void numberNodes(const TraceRecorder &did);
+  void logChanges(const TraceRecorder &did);
+  void markDecisions(const TraceRecorder &did);
+  void appendEntry(const Step &entry, std::string &out) const;
+  struct Drawing;
   void goTo(std::uint32_t step);
   void apply(const Step &step);
 

@@ -31,7 +31,8 @@ const scripts = [
   readFileSync(engine, 'utf8'),
   'window.Playground = window.Playground || {};\nwindow.Playground.examples = ' +
     JSON.stringify(examples) + ';',
-  page('share.js'), page('engine.js'), page('editor.js'), page('tree.js'), page('app.js'),
+  page('share.js'), page('engine.js'), page('controller.js'), page('editor.js'), page('tree.js'),
+  page('app.js'),
 ].map(inline).join('\n');
 
 const html = page('index.html')

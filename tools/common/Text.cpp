@@ -5,7 +5,21 @@ namespace text {
 
 void appendEscaped(std::string &out, std::string_view bytes) {
   static constexpr char hex[] = "0123456789ABCDEF";
-  for (const char c : bytes) {
+  const auto plain = [](unsigned char byte) {
+    return byte >= 0x20 && byte <= 0x7E && byte != '\\';
+  };
+  for (std::size_t at = 0; at < bytes.size();) {
+    // Runs of printable bytes go in whole.
+    std::size_t end = at;
+    while (end < bytes.size() &&
+           plain(static_cast<unsigned char>(bytes[end]))) {
+      ++end;
+    }
+    out.append(bytes.data() + at, end - at);
+    if (end == bytes.size()) {
+      return;
+    }
+    const char c = bytes[end];
     const auto byte = static_cast<unsigned char>(c);
     if (c == '\\') {
       out += "\\\\";
@@ -13,13 +27,12 @@ void appendEscaped(std::string &out, std::string_view bytes) {
       out += "\\t";
     } else if (c == '\r') {
       out += "\\r";
-    } else if (byte < 0x20 || byte > 0x7E) {
+    } else {
       out += "\\x";
       out += hex[byte >> 4];
       out += hex[byte & 15];
-    } else {
-      out += c;
     }
+    at = end + 1;
   }
 }
 

@@ -167,3 +167,74 @@ Verdict compareAnswers(const ScriptSource &script, std::string_view answers) {
   comparison.consume(answers);
   return comparison.finish();
 }
+
+std::vector<std::string_view> linesOf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return lines;
+}
+
+std::size_t firstDifferingLine(const std::vector<std::string_view> &expected,
+                               const std::vector<std::string_view> &written) {
+  std::size_t first = 0;
+  while (first < expected.size() && first + 1 < written.size() &&
+         expected[first] == written[first]) {
+    ++first;
+  }
+  return first;
+}
+
+std::size_t parting(std::string_view a, std::string_view b) {
+  const std::size_t size = std::min(a.size(), b.size());
+  return static_cast<std::size_t>(
+      std::mismatch(a.begin(), a.begin() + size, b.begin()).first - a.begin());
+}
+
+LineWindow windowAround(std::string_view line, std::size_t at) {
+  constexpr std::size_t context = 80;
+  constexpr std::size_t most = 240;
+  LineWindow window;
+  window.from = line.size() > most && at > context ? at - context : 0;
+  window.size =
+      std::min(most, line.size() - std::min(line.size(), window.from));
+  return window;
+}
+
+namespace {
+
+// The number of spaces that `longer` has after `shorter`, when that is all
+// it has more; 0 otherwise.
+std::size_t spacesAfter(std::string_view shorter, std::string_view longer) {
+  if (longer.size() <= shorter.size() ||
+      longer.substr(0, shorter.size()) != shorter) {
+    return 0;
+  }
+  const std::string_view rest = longer.substr(shorter.size());
+  return rest.find_first_not_of(' ') == std::string_view::npos ? rest.size()
+                                                               : 0;
+}
+
+std::string spaces(std::size_t count) {
+  return count == 1 ? "a space" : std::to_string(count) + " spaces";
+}
+
+} // namespace
+
+std::string invisibleDifference(std::string_view expected,
+                                std::string_view written) {
+  if (written.size() == expected.size() + 1 && written.back() == '\r' &&
+      written.substr(0, expected.size()) == expected) {
+    return "it ends in a CR (\\r), as a line ended by CR LF does";
+  }
+  if (const std::size_t more = spacesAfter(expected, written)) {
+    return "it ends in " + spaces(more) + " that morvavl's line does not have";
+  }
+  if (const std::size_t fewer = spacesAfter(written, expected)) {
+    return "it lacks the " + spaces(fewer) + " that morvavl's line ends in";
+  }
+  return "";
+}

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A script, held in memory or read from a regular file each time it is
 // needed: once for morvavl's answers and once for the program.
@@ -87,5 +88,32 @@ private:
 // morvavl's answers to the script against answers given whole, as a
 // scenario file holds them, or as someone pasted them.
 Verdict compareAnswers(const ScriptSource &script, std::string_view answers);
+
+// What every verdict shows of a difference, in the tool's report and on the
+// page alike.
+
+// The lines of a text; the last one without its line feed, if it has none.
+std::vector<std::string_view> linesOf(std::string_view text);
+
+// The first of a command's answer lines that differs, counted from 0; when
+// the program stopped short, the first line it did not write.
+std::size_t firstDifferingLine(const std::vector<std::string_view> &expected,
+                               const std::vector<std::string_view> &written);
+
+// Where two lines first differ: the length of what they start with alike.
+std::size_t parting(std::string_view a, std::string_view b);
+
+// The part of a long line to show around byte `at`, where it differs.
+struct LineWindow {
+  std::size_t from = 0;
+  std::size_t size = 0;
+};
+LineWindow windowAround(std::string_view line, std::size_t at);
+
+// Why a written line differs from the expected one when the difference is
+// one people cannot see on a screen (a CR, or spaces at the end), in words:
+// "it ends in a CR (\r), as a line ended by CR LF does"; empty otherwise.
+std::string invisibleDifference(std::string_view expected,
+                                std::string_view written);
 
 #endif

@@ -18,34 +18,18 @@ namespace {
 // A long line is shown around `from`, where it first differs, with marks
 // for what is left out.
 std::string shown(std::string_view line, std::size_t from = 0) {
-  constexpr std::size_t context = 80;
-  constexpr std::size_t most = 240;
-  const std::size_t start =
-      line.size() > most && from > context ? from - context : 0;
+  const LineWindow window = windowAround(line, from);
   std::string out;
-  if (start > 0) {
-    out += "[" + text::counted(start, "byte", "bytes") + " as expected] …";
+  if (window.from > 0) {
+    out +=
+        "[" + text::counted(window.from, "byte", "bytes") + " as expected] …";
   }
-  const std::string_view part = line.substr(start, most);
-  text::appendEscaped(out, part);
-  if (start + part.size() < line.size()) {
-    out += "… [" +
-           text::counted(line.size() - start - part.size(), "more byte",
-                         "more bytes") +
-           "]";
+  text::appendEscaped(out, line.substr(window.from, window.size));
+  const std::size_t after = line.size() - window.from - window.size;
+  if (after > 0) {
+    out += "… [" + text::counted(after, "more byte", "more bytes") + "]";
   }
   return out;
-}
-
-// The lines of a text; the last one without its line feed, if it has none.
-std::vector<std::string_view> linesOf(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    lines.push_back(text.substr(0, end));
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  }
-  return lines;
 }
 
 std::string scriptLine(std::uint64_t line, std::string_view text,
@@ -73,13 +57,6 @@ std::string commandOfAnswer(const ScriptSource &script, std::uint64_t answer) {
     }
   }
   return "";
-}
-
-// Where two lines first differ.
-std::size_t parting(std::string_view a, std::string_view b) {
-  const std::size_t size = std::min(a.size(), b.size());
-  return static_cast<std::size_t>(
-      std::mismatch(a.begin(), a.begin() + size, b.begin()).first - a.begin());
 }
 
 void appendErrorTail(std::string &report, const ProcessEnd &end) {
@@ -161,51 +138,45 @@ std::string remarks(const Outcome &outcome) {
          " running, which morvavl-compare ended\n";
 }
 
-std::string describe(const ScriptSource &script, const Outcome &outcome,
-                     unsigned depth) {
-  std::string report = script.name + ": differs: " + summarize(outcome) + "\n";
-  const ProcessEnd &end = outcome.end;
-  if (end.timedOut || end.signal != 0) {
-    report += "  it stopped ";
-    if (outcome.linesWritten == 0) {
-      report += "before it wrote any answer\n";
-    } else {
-      const std::string line =
-          commandOfAnswer(script, outcome.linesWritten - 1);
-      report += "after its answer line " + text::grouped(outcome.linesWritten) +
-                (line.empty() ? "" : ", written for " + line) + "\n";
-    }
-  }
-  report += remarks(outcome);
-  if (!outcome.difference) {
-    appendErrorTail(report, end);
-    return report;
-  }
-  const Difference &difference = *outcome.difference;
-  if (difference.afterLast) {
-    const std::vector<std::string_view> extra = linesOf(difference.written);
-    report +=
-        "  after the answers to the last command it wrote: " +
-        (extra.empty() ? std::string() : shown(extra.front())) +
-        (difference.written.find('\n') == std::string::npos ? " (no line feed)"
-                                                            : "") +
-        "\n";
-    appendErrorTail(report, end);
-    return report;
-  }
+namespace {
 
-  // The command whose answers differ, as both programs answered it.
+// How the run ended, when it stopped before its time: after which answer.
+void appendStop(std::string &report, const ScriptSource &script,
+                const Outcome &outcome) {
+  const ProcessEnd &end = outcome.end;
+  if (!end.timedOut && end.signal == 0) {
+    return;
+  }
+  report += "  it stopped ";
+  if (outcome.linesWritten == 0) {
+    report += "before it wrote any answer\n";
+    return;
+  }
+  const std::string line = commandOfAnswer(script, outcome.linesWritten - 1);
+  report += "after its answer line " + text::grouped(outcome.linesWritten) +
+            (line.empty() ? "" : ", written for " + line) + "\n";
+}
+
+// What the program wrote after morvavl's last answer.
+void appendExtra(std::string &report, const Difference &difference) {
+  const std::vector<std::string_view> extra = linesOf(difference.written);
+  report +=
+      "  after the answers to the last command it wrote: " +
+      (extra.empty() ? std::string() : shown(extra.front())) +
+      (difference.written.find('\n') == std::string::npos ? " (no line feed)"
+                                                          : "") +
+      "\n";
+}
+
+// The command whose answers differ, as both programs answered it: of a
+// long answer, the lines around the first that differs.
+void appendAnswers(std::string &report, const Difference &difference) {
   report += "  " +
             scriptLine(difference.line, difference.text, difference.missing) +
             "\n";
   const std::vector<std::string_view> expected = linesOf(difference.expected);
   const std::vector<std::string_view> written = linesOf(difference.written);
-  // Of a long answer, the lines around the first that differs.
-  std::size_t first = 0;
-  while (first < expected.size() && first + 1 < written.size() &&
-         expected[first] == written[first]) {
-    ++first;
-  }
+  const std::size_t first = firstDifferingLine(expected, written);
   constexpr std::size_t context = 3;
   const std::size_t from = first > context ? first - context : 0;
   const std::size_t to = std::min(expected.size(), first + context + 1);
@@ -235,10 +206,20 @@ std::string describe(const ScriptSource &script, const Outcome &outcome,
         i < expected.size() ? parting(expected[i], written[i]) : 0;
     report += "    written:  " + shown(written[i], at) +
               (complete ? "" : " (no line feed)") + "\n";
+    const std::string unseen =
+        i == first && i < expected.size()
+            ? invisibleDifference(expected[i], written[i])
+            : "";
+    if (!unseen.empty()) {
+      report += "    (" + unseen + ")\n";
+    }
   }
+}
 
-  // Why morvavl answers so, what came before, and the tree just before.
-  // Lineless commands change nothing: the trace stops at the first.
+// Why morvavl answers so, what came before, and the tree just before.
+// Lineless commands change nothing: the trace stops at the first.
+void appendWhy(std::string &report, const ScriptSource &script,
+               const Difference &difference, unsigned depth) {
   const std::unique_ptr<std::istream> in = script.open();
   TraceSession session(*in);
   TraceStep traced;
@@ -266,7 +247,22 @@ std::string describe(const ScriptSource &script, const Outcome &outcome,
     }
   }
   report += "  the tree just before it:\n" + tree;
-  appendErrorTail(report, end);
+}
+
+} // namespace
+
+std::string describe(const ScriptSource &script, const Outcome &outcome,
+                     unsigned depth) {
+  std::string report = script.name + ": differs: " + summarize(outcome) + "\n";
+  appendStop(report, script, outcome);
+  report += remarks(outcome);
+  if (outcome.difference && outcome.difference->afterLast) {
+    appendExtra(report, *outcome.difference);
+  } else if (outcome.difference) {
+    appendAnswers(report, *outcome.difference);
+    appendWhy(report, script, *outcome.difference, depth);
+  }
+  appendErrorTail(report, outcome.end);
   return report;
 }
 

@@ -5,6 +5,14 @@
 
 TraceSession::TraceSession(std::istream &in) : session_(in, &recorder_) {}
 
+TraceSession::TraceSession(std::istream &in, AnswerCapture &kept)
+    : session_(in, kept, &recorder_) {}
+
+void TraceSession::runRest() {
+  session_.stopObserving();
+  session_.run();
+}
+
 std::string TraceSession::countNote() const {
   return narrator::countNote(session_.script());
 }

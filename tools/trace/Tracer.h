@@ -21,6 +21,8 @@ class TraceSession {
 public:
   // Reads the script's count line from in.
   explicit TraceSession(std::istream &in);
+  // The same, keeping every answer in `kept` (ScriptSession.h).
+  TraceSession(std::istream &in, AnswerCapture &kept);
 
   const ScriptReader &script() const { return session_.script(); }
   // The count line, explained.
@@ -28,6 +30,11 @@ public:
 
   // Performs the next command and explains it; false after the last.
   bool step(TraceStep &step);
+
+  // Runs the rest of the script untraced, as the program runs it, and ends
+  // the trace.
+  void runRest();
+  std::uint32_t count() const { return session_.count(); }
 
   TreeView view() const { return TreeView(session_.tree()); }
   // What the last command did, and the real heights.

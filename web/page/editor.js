@@ -154,4 +154,4 @@
   }
 
   pg.ScriptEditor = ScriptEditor;
-})(window.Playground = window.Playground || {});
+})(globalThis.Playground = globalThis.Playground || {});

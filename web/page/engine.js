@@ -63,11 +63,13 @@
       });
     }
 
-    // The step (from 1) whose answers hold the answer byte at `offset`.
-    stepOfAnswer(offset) {
-      return this.module._engineStepOfAnswer(offset);
+    // Another program's output compared with the answers of the script
+    // last run: the verdict (web/VerdictJson.h).
+    check(bytes) {
+      const m = this.module;
+      return JSON.parse(this.withBytes(bytes, (at, size) => m.UTF8ToString(m._engineCheck(at, size))));
     }
   }
 
   pg.Engine = Engine;
-})(window.Playground = window.Playground || {});
+})(globalThis.Playground = globalThis.Playground || {});

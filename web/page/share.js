@@ -28,9 +28,40 @@
     return new Uint8Array(await new Response(stream).arrayBuffer());
   }
 
+  // The bytes deflated, or null as soon as they pass `most` bytes: the
+  // rest is not compressed.
+  async function deflated(bytes, most) {
+    const reader = new Blob([bytes]).stream()
+      .pipeThrough(new CompressionStream('deflate-raw')).getReader();
+    const chunks = [];
+    let size = 0;
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) {
+        break;
+      }
+      size += value.length;
+      if (size > most) {
+        await reader.cancel();
+        return null;
+      }
+      chunks.push(value);
+    }
+    const all = new Uint8Array(size);
+    let at = 0;
+    for (const chunk of chunks) {
+      all.set(chunk, at);
+      at += chunk.length;
+    }
+    return all;
+  }
+
   pg.share = {
-    async encode(bytes) {
-      return toBase64url(await through(bytes, new CompressionStream('deflate-raw')));
+    // The script for a link, or null when its link would be longer than
+    // `limit` characters.
+    async encode(bytes, limit = Infinity) {
+      const compressed = await deflated(bytes, Math.floor(limit * 3 / 4));
+      return compressed === null ? null : toBase64url(compressed);
     },
 
     // The script's bytes, or null when the text is not one.
@@ -57,4 +88,4 @@
       return '#s=' + encoded + '&step=' + step;
     },
   };
-})(window.Playground = window.Playground || {});
+})(globalThis.Playground = globalThis.Playground || {});

@@ -273,4 +273,4 @@
   }
 
   pg.TreeDrawing = TreeDrawing;
-})(window.Playground = window.Playground || {});
+})(globalThis.Playground = globalThis.Playground || {});

@@ -5,20 +5,23 @@
 // 100,000-command script and show its last step (printed, not judged); and
 // a script too big for the engine's memory, after which the page goes on.
 //
-// Usage: node playground.test.mjs [--headed] [--interaction]
-// with PAGE, BUILD (the native build directory) and SCENARIOS set, as
-// .ci/run sets them. --interaction runs only what a person does with the
+// Usage: node playground.test.mjs [--headed] [--interaction]; PAGE, BUILD
+// (the native build directory) and SCENARIOS default to build-web/, build/
+// and tests/scenarios/ at the top of the checkout. --interaction runs only what a person does with the
 // keyboard and the mouse: stepping, the examples, a check, a link.
 import { chromium } from 'playwright-core';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { deflateRawSync, inflateRawSync } from 'node:zlib';
 
-const page = process.env.PAGE;
-const build = process.env.BUILD;
-const scenarios = process.env.SCENARIOS;
+// Defaults: the builds at the top of the checkout, as the README makes them.
+const top = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+const page = process.env.PAGE || join(top, 'build-web/morvavl-playground.html');
+const build = process.env.BUILD || join(top, 'build');
+const scenarios = process.env.SCENARIOS || join(top, 'tests/scenarios');
 const headed = process.argv.includes('--headed');
 const everything = !process.argv.includes('--interaction');
 const run = (program, args, input) =>
@@ -118,7 +121,9 @@ for (const name of everything ? scenarioFiles : []) {
   const runs = Number(await tab.evaluate(() => document.body.dataset.runs));
   await tab.setInputFiles('#file', join(scenarios, name));
   await tab.waitForFunction((before) => Number(document.body.dataset.runs) > before, runs);
-  // The fragment follows the script once its link is made.
+  // The link is made when asked for; then the fragment holds it.
+  check((await tab.evaluate(() => location.hash)) === '', `${name}: no link before one is asked for`);
+  await tab.click('#copy-link');
   await tab.waitForFunction(() => {
     const shared = window.Playground.state.shared;
     return shared !== null && location.hash.startsWith('#s=' + shared + '&');
@@ -206,6 +211,44 @@ check((await tab.textContent('#verdict')).includes(`differ at script line ${diff
   `the verdict names line ${differing}: ${await tab.textContent('#verdict')}`);
 check((await tab.textContent('#command')).startsWith(`line ${differing}:`),
   'the page goes to the step that differs');
+
+// The verdicts of the one comparison, as a person gets them: output opened
+// as a file keeps its CR LF line ends; pasted, the text box drops them and
+// the verdict says so; an extra line, a trailing space and a missing final
+// line feed are each told.
+const demo = readFileSync(join(scenarios, '..', '..', 'examples', 'demo.txt'));
+const demoAnswers = run('morvavl', [], demo).toString();
+await openLink(tab, shareLink(demo, 0), 'default');
+const verdictFor = async (output) => {
+  await tab.fill('#theirs', output);
+  await tab.click('#check');
+  return tab.textContent('#verdict');
+};
+const extra = await verdictFor(demoAnswers + 'extra line\n');
+check(extra.endsWith('written:  extra line'),
+  'an extra line is quoted as itself: ' + extra);
+const spaced = demoAnswers.replace('Abe, Bea, Cara, Dee Ray\n', 'Abe, Bea, Cara, Dee Ray \n');
+check((await verdictFor(spaced)).includes('written:  Abe, Bea, Cara, Dee Ray␠\n  (it ends in a space'),
+  'a trailing space is shown and told');
+check((await verdictFor(demoAnswers.slice(0, -1))).includes('written:  unsuccessful (no line feed)'),
+  'a missing final line feed is told');
+const outputs = mkdtempSync(join(tmpdir(), 'playground-'));
+writeFileSync(join(outputs, 'crlf.txt'), demoAnswers.replace(/\n/g, '\r\n'));
+await tab.setInputFiles('#theirs-file', join(outputs, 'crlf.txt'));
+await tab.waitForFunction(() => /␍/.test(document.getElementById('verdict').textContent));
+check((await tab.textContent('#verdict')).includes('written:  successful␍\n  (it ends in a CR'),
+  'a CR LF output file: ' + await tab.textContent('#verdict'));
+rmSync(outputs, { recursive: true });
+await tab.evaluate((text) => {
+  const area = document.getElementById('theirs');
+  const data = new DataTransfer();
+  data.setData('text/plain', text);
+  area.dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true }));
+  area.value = text.replace(/\r\n/g, '\n');
+}, demoAnswers.replace(/\n/g, '\r\n'));
+await tab.click('#check');
+check(/agree[\s\S]*CR LF line ends, which the text box turns into LF/.test(await tab.textContent('#verdict')),
+  'pasted CR LF output: ' + await tab.textContent('#verdict'));
 
 // A link reopens the same step.
 await tab.click('#copy-link').catch(() => {});

@@ -1,0 +1,93 @@
+// The lines shown are those a report shows: up to three before the first
+// that differs and three after, each cut around where it differs.
+#include "VerdictJson.h"
+
+#include "Text.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+void appendNumber(std::string &out, const char *name, std::uint64_t value) {
+  out += ",\"";
+  out += name;
+  out += "\":" + std::to_string(value);
+}
+
+void appendFlag(std::string &out, const char *name, bool value) {
+  out += ",\"";
+  out += name;
+  out += value ? "\":true" : "\":false";
+}
+
+// One line, cut around the byte where it parts from its counterpart.
+void appendLine(std::string &out, std::string_view line, std::size_t at,
+                bool complete) {
+  const LineWindow window = windowAround(line, at);
+  out += "{\"bytes\":";
+  text::appendJson(out, line.substr(window.from, window.size));
+  appendNumber(out, "before", window.from);
+  appendNumber(out, "after", line.size() - window.from - window.size);
+  appendFlag(out, "complete", complete);
+  out += "}";
+}
+
+void appendLines(std::string &out, const Difference &difference) {
+  const std::vector<std::string_view> expected = linesOf(difference.expected);
+  const std::vector<std::string_view> written = linesOf(difference.written);
+  const std::size_t first =
+      difference.afterLast ? 0 : firstDifferingLine(expected, written);
+  const std::size_t from = first > 3 ? first - 3 : 0;
+  const auto partAt = [&](std::size_t i) {
+    return i < expected.size() && i < written.size()
+               ? parting(expected[i], written[i])
+               : 0;
+  };
+  out += ",\"expected\":[";
+  for (std::size_t i = from; i < std::min(expected.size(), first + 4); ++i) {
+    out += i == from ? "" : ",";
+    appendLine(out, expected[i], partAt(i), true);
+  }
+  out += "],\"written\":[";
+  for (std::size_t i = from; i < std::min(written.size(), first + 4); ++i) {
+    const bool complete =
+        i + 1 < written.size() || difference.written.back() == '\n';
+    out += i == from ? "" : ",";
+    appendLine(out, written[i], partAt(i), complete);
+  }
+  out += "]";
+  appendNumber(out, "first", first - from);
+  appendNumber(out, "answerLine", difference.firstAnswerLine + first + 1);
+  out += ",\"unseen\":";
+  text::appendJson(out,
+                   first < expected.size() && first < written.size()
+                       ? invisibleDifference(expected[first], written[first])
+                       : "");
+}
+
+} // namespace
+
+std::string verdictJson(const Verdict &verdict, const StepLog &log) {
+  std::string out = "{\"agrees\":";
+  out += verdict.difference ? "false" : "true";
+  appendNumber(out, "linesWritten", verdict.linesWritten);
+  appendNumber(out, "linesExpected", verdict.linesExpected);
+  appendFlag(out, "lineUnfinished", verdict.lineUnfinished);
+  out += ",\"difference\":";
+  if (!verdict.difference) {
+    return out + "null}";
+  }
+  const Difference &difference = *verdict.difference;
+  out += "{\"command\":" + std::to_string(difference.command);
+  appendNumber(out, "line", difference.line);
+  out += ",\"text\":";
+  text::appendJson(out, difference.text);
+  appendFlag(out, "missing", difference.missing);
+  appendFlag(out, "afterLast", difference.afterLast);
+  appendNumber(out, "step",
+               difference.afterLast ? 0
+                                    : log.stepOfCommand(difference.command));
+  appendLines(out, difference);
+  return out + "}}";
+}

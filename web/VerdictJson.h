@@ -1,0 +1,21 @@
+// A check's verdict as the page shows it, in JSON: the one comparison's
+// findings (Comparison.h), with the lines around the first difference cut
+// to a window, and the step that answered there.
+#ifndef MORVAVL_WEB_VERDICTJSON_H
+#define MORVAVL_WEB_VERDICTJSON_H
+
+#include "Comparison.h"
+#include "StepLog.h"
+
+#include <string>
+
+// {"agrees", "linesWritten", "linesExpected", "lineUnfinished", and
+// "difference": null, or {"command", "line", "text", "missing",
+// "afterLast", "answerLine" (the first that differs, from 1), "step" (0 when
+// no logged step answered there), "unseen", "expected" and "written": the
+// lines around the first that differs, each {"bytes", "before", "after",
+// "complete"}, and "first", the index of that line among them}}. Bytes are
+// JSON strings of one character per byte.
+std::string verdictJson(const Verdict &verdict, const StepLog &log);
+
+#endif
