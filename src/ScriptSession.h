@@ -87,8 +87,9 @@ public:
   // From now on the tree tells nobody what it decides: the rest runs plain.
   void stopObserving() { tree_.observe(nullptr); }
 
-  // Once every command has run: the next line of the input, which no
-  // command reads, for a tool that takes a script apart. False at the end.
+  // Once every command's line is read: the next line of the input, which
+  // no command reads, for a tool that takes a script apart. False at the
+  // end.
   bool lineAfterEnd(ScriptLine &line);
 
   const ScriptReader &script() const { return script_; }

@@ -273,6 +273,39 @@ TEST(ScriptSession, EveryMissingCommandIsAnsweredOnce) {
   EXPECT_EQ(out.text(), expected);
 }
 
+// A session that keeps every answer: each step's answers are what it added,
+// a command no line holds is performed on the same tree, and run() answers
+// the rest, untraced once the observer is gone, exactly as stepping would.
+TEST(ScriptSession, KeptAnswersAreEachStepsAndTheRest) {
+  const std::string script = generateScript("conformance", 400, 9);
+  std::istringstream plain(script);
+  ScriptSession reference(plain);
+  std::string expected;
+  for (ScriptSession::Step step; reference.step(step);) {
+    expected += step.answers;
+  }
+
+  std::istringstream in(script);
+  AnswerCapture kept;
+  TraceRecorder recorder;
+  ScriptSession session(in, kept, &recorder);
+  ScriptSession::Step step;
+  std::size_t stepped = 0;
+  for (int i = 0; i < 100 && session.step(step); ++i) {
+    ASSERT_EQ(step.answers.data(), kept.text().data() + stepped);
+    stepped += step.answers.size();
+  }
+  session.stopObserving();
+  session.run();
+  EXPECT_EQ(kept.text(), expected);
+  EXPECT_FALSE(session.step(step));
+  EXPECT_EQ(session.perform(Command::print(Command::Kind::printLevelCount)),
+            std::to_string(TreeView(session.tree()).root()
+                               ? TreeView(session.tree()).root()->height
+                               : 0) +
+                "\n");
+}
+
 // Once buffers have grown, commands allocate nothing but the node and the
 // strings of a new record; names this short need no string allocation.
 TEST(ScriptSession, SteadyStateAllocatesOnlyNewNodes) {

@@ -237,6 +237,19 @@ TEST(Tools, BadInputGetsOneLineAndStatusTwo) {
       {"{generate} mixed 99999999999999999999", 2,
        "morvavl-generate: error: the size 99999999999999999999 is too big: at "
        "most 18,446,744,073,709,551,615\n"},
+      {"{compare} --passes=drop-chunks,nope --generate 1 --reduce {dir}/r "
+       "{morvavl}",
+       2,
+       "morvavl-compare: error: --passes takes names of passes, and there is "
+       "no pass nope (see --passes)\n"},
+      {"{compare} --passes {morvavl}", 2,
+       "morvavl-compare: error: --passes without names lists the passes and "
+       "runs nothing; to shrink with some of them, give --passes=NAMES (see "
+       "--passes)\n"},
+      {"{compare} --tsv {morvavl}", 2,
+       "morvavl-compare: error: unknown option --tsv (see --help)\n"},
+      {"{trace} --tsv=1 /dev/null", 2,
+       "morvavl-trace: error: --tsv takes no value (see --help)\n"},
       {"{generate} mixed 10 > /dev/full", 2,
        "morvavl-generate: error: cannot write the script: No space left on "
        "device\n"},
@@ -304,6 +317,27 @@ TEST(Compare, ShrinksToAShortScriptThatStillDiffers) {
   EXPECT_NE(run.out.find(" in 1 run of the program (the --max-runs limit)"),
             std::string::npos)
       << run.out;
+}
+
+// The passes' table drives what --passes lists, which passes run, and what
+// a verbose reduction says of each cut it keeps.
+TEST(Compare, PassesAreNamedListedAndChosen) {
+  const ScratchDir dir;
+  const ToolRun list = shell("{compare} --passes", dir);
+  EXPECT_EQ(list.status, 0);
+  EXPECT_EQ(list.out.rfind("plain-count\tthe count equal to the lines", 0), 0u)
+      << list.out;
+  EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 12);
+  const ToolRun run = shell("{compare} --generate 1 --verbose "
+                            "--passes=cut-after,drop-chunks --reduce "
+                            "{dir}/reduced {faulty} swap-listing",
+                            dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("  cut-after kept a cut: 1,000 to "),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("  drop-chunks kept a cut: "), std::string::npos);
+  EXPECT_EQ(run.out.find("round-ids"), std::string::npos) << run.out;
 }
 
 // One test case per script, the differing ones with a failure whose message

@@ -107,6 +107,8 @@ public:
   Arguments(int argc, char **argv) : args_(argv + 1, argv + argc) {}
 
   bool done() const { return next_ >= args_.size(); }
+  // How many arguments have been taken.
+  std::size_t position() const { return next_; }
   const std::string &peek() const { return args_[next_]; }
   // If the next argument is this option, takes it; an attached "=value"
   // is kept for value().

@@ -189,22 +189,64 @@ std::string whyNotFound(const std::string &program) {
   return why;
 }
 
-ProcessEnd runProcess(const std::vector<std::string> &command,
-                      std::istream &input, double timeoutSeconds,
-                      const std::function<void(std::string_view)> &output) {
-  ProcessEnd end;
-  end.startError = whyNotFound(command.empty() ? "" : command[0]);
-  if (!end.startError.empty()) {
-    return end;
+namespace {
+
+// The program's end of three pipes and a fourth that carries a failed
+// exec's error, closed by a successful exec.
+struct Pipes {
+  int in[2] = {-1, -1};
+  int out[2] = {-1, -1};
+  int err[2] = {-1, -1};
+  int exec[2] = {-1, -1};
+};
+
+// One run of the program, from fork to the end of everything it started.
+class Run {
+public:
+  explicit Run(const std::function<void(std::string_view)> &output)
+      : output_(output) {}
+
+  // Forks and execs; false when it cannot fork, and then nothing was
+  // started. A failed exec is told by the end's startError.
+  bool start(const std::vector<std::string> &command);
+  // Feeds the input and takes the output until the program exits or its
+  // time is up.
+  void pump(std::istream &input, double timeoutSeconds);
+  // Ends it, and everything it started, and says how it ended.
+  ProcessEnd finish();
+  // Why it could not start.
+  ProcessEnd unstarted() { return std::move(end_); }
+
+private:
+  void keepError(std::string_view chunk) {
+    end_.errorBytes += chunk.size();
+    end_.errorTail.append(chunk);
+    if (end_.errorTail.size() > 2 * errorTailBytes) {
+      end_.errorTail.erase(0, end_.errorTail.size() - errorTailBytes);
+    }
   }
-  int in[2];
-  int out[2];
-  int err[2];
-  int exec[2]; // carries the exec error, closed by a successful exec
-  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
-      ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(exec, O_CLOEXEC) != 0) {
-    end.startError = std::string("cannot make pipes: ") + std::strerror(errno);
-    return end;
+  void feed(short events);
+
+  const std::function<void(std::string_view)> &output_;
+  ProcessEnd end_;
+  pid_t pid_ = -1;
+  int toProgram_ = -1;
+  int fromOut_ = -1;
+  int fromErr_ = -1;
+  int exitSignal_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+  char block_[1 << 16];
+  std::string_view pending_; // read from input, not yet sent
+};
+
+bool Run::start(const std::vector<std::string> &command) {
+  Pipes pipes;
+  if (::pipe2(pipes.in, O_CLOEXEC) != 0 || ::pipe2(pipes.out, O_CLOEXEC) != 0 ||
+      ::pipe2(pipes.err, O_CLOEXEC) != 0 ||
+      ::pipe2(pipes.exec, O_CLOEXEC) != 0) {
+    end_.startError = std::string("cannot make pipes: ") + std::strerror(errno);
+    return false;
   }
   std::vector<char *> argv;
   for (const std::string &word : command) {
@@ -212,135 +254,154 @@ ProcessEnd runProcess(const std::vector<std::string> &command,
   }
   argv.push_back(nullptr);
 
-  const pid_t pid = ::fork();
-  if (pid == 0) {
+  pid_ = ::fork();
+  if (pid_ == 0) {
     // A group of its own, so that the run can end what it started.
     ::setpgid(0, 0);
     ::signal(SIGPIPE, SIG_DFL);
-    ::dup2(in[0], STDIN_FILENO);
-    ::dup2(out[1], STDOUT_FILENO);
-    ::dup2(err[1], STDERR_FILENO);
+    ::dup2(pipes.in[0], STDIN_FILENO);
+    ::dup2(pipes.out[1], STDOUT_FILENO);
+    ::dup2(pipes.err[1], STDERR_FILENO);
     ::execvp(argv[0], argv.data());
     const int error = errno;
     [[maybe_unused]] const ssize_t wrote =
-        ::write(exec[1], &error, sizeof error);
+        ::write(pipes.exec[1], &error, sizeof error);
     ::_exit(127);
   }
-  for (const int fd : {in[0], out[1], err[1], exec[1]}) {
+  for (const int fd :
+       {pipes.in[0], pipes.out[1], pipes.err[1], pipes.exec[1]}) {
     ::close(fd);
   }
-  if (pid < 0) {
-    end.startError = std::string("cannot start: ") + std::strerror(errno);
-    for (const int fd : {in[1], out[0], err[0], exec[0]}) {
-      ::close(fd);
+  toProgram_ = pipes.in[1];
+  fromOut_ = pipes.out[0];
+  fromErr_ = pipes.err[0];
+  if (pid_ < 0) {
+    end_.startError = std::string("cannot start: ") + std::strerror(errno);
+    for (int *fd : {&toProgram_, &fromOut_, &fromErr_, &pipes.exec[0]}) {
+      closeIfOpen(*fd);
     }
-    return end;
+    return false;
   }
   // The group exists from here on, whatever the program does first.
-  ::setpgid(pid, pid);
+  ::setpgid(pid_, pid_);
   int error = 0;
-  const bool execFailed = ::read(exec[0], &error, sizeof error) > 0;
-  ::close(exec[0]);
-
-  int toProgram = in[1];
-  int fromOut = out[0];
-  int fromErr = err[0];
-  ::fcntl(toProgram, F_SETFL, O_NONBLOCK);
+  const bool execFailed = ::read(pipes.exec[0], &error, sizeof error) > 0;
+  ::close(pipes.exec[0]);
+  ::fcntl(toProgram_, F_SETFL, O_NONBLOCK);
   if (execFailed) {
-    end.startError = std::strerror(error);
-    closeIfOpen(toProgram);
+    end_.startError = std::strerror(error);
+    closeIfOpen(toProgram_);
   }
-  const auto keepError = [&end](std::string_view chunk) {
-    end.errorBytes += chunk.size();
-    end.errorTail.append(chunk);
-    if (end.errorTail.size() > 2 * errorTailBytes) {
-      end.errorTail.erase(0, end.errorTail.size() - errorTailBytes);
-    }
-  };
+  exitSignal_ = exitDescriptor(pid_);
+  return true;
+}
 
+// Sends what was read from the input, as far as the pipe takes it.
+void Run::feed(short events) {
+  if (toProgram_ < 0 || !(events & (POLLOUT | POLLERR | POLLHUP))) {
+    return;
+  }
+  const ssize_t wrote = ::write(toProgram_, pending_.data(), pending_.size());
+  if (wrote > 0) {
+    pending_.remove_prefix(static_cast<std::size_t>(wrote));
+  } else if (errno != EAGAIN && errno != EINTR) {
+    closeIfOpen(toProgram_); // it stopped reading: no more input
+  }
+}
+
+void Run::pump(std::istream &input, double timeoutSeconds) {
   using Clock = std::chrono::steady_clock;
   const auto deadline =
       Clock::now() + std::chrono::duration_cast<Clock::duration>(
                          std::chrono::duration<double>(timeoutSeconds));
-  char block[1 << 16];
-  std::string_view pending; // read from input, not yet sent
-  int exitSignal = exitDescriptor(pid);
-  bool exited = false;
-  int status = 0;
+  const auto error = [this](std::string_view chunk) { keepError(chunk); };
   for (;;) {
-    if (::waitpid(pid, &status, WNOHANG) == pid) {
-      exited = true;
+    if (::waitpid(pid_, &status_, WNOHANG) == pid_) {
+      exited_ = true;
       // What it wrote before it exited is in the pipes: take it, without
       // waiting on what it left running.
-      takeWhatIsThere(fromOut, output);
-      takeWhatIsThere(fromErr, keepError);
-      break;
+      takeWhatIsThere(fromOut_, output_);
+      takeWhatIsThere(fromErr_, error);
+      return;
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - Clock::now());
     if (left.count() <= 0) {
-      end.timedOut = true;
-      break;
+      end_.timedOut = true;
+      return;
     }
-    if (toProgram >= 0 && pending.empty()) {
-      input.read(block, sizeof block);
-      pending = std::string_view(
-          block, static_cast<std::size_t>(
-                     std::max<std::streamsize>(input.gcount(), 0)));
-      if (pending.empty()) {
-        closeIfOpen(toProgram);
+    if (toProgram_ >= 0 && pending_.empty()) {
+      input.read(block_, sizeof block_);
+      pending_ = std::string_view(
+          block_, static_cast<std::size_t>(
+                      std::max<std::streamsize>(input.gcount(), 0)));
+      if (pending_.empty()) {
+        closeIfOpen(toProgram_);
       }
     }
     // Without a descriptor for the exit, short waits, so that an exit is
     // seen soon even when the program closed its output early.
-    pollfd fds[4] = {{toProgram, POLLOUT, 0},
-                     {fromOut, POLLIN, 0},
-                     {fromErr, POLLIN, 0},
-                     {exitSignal, POLLIN, 0}};
+    pollfd fds[4] = {{toProgram_, POLLOUT, 0},
+                     {fromOut_, POLLIN, 0},
+                     {fromErr_, POLLIN, 0},
+                     {exitSignal_, POLLIN, 0}};
     const int wait = static_cast<int>(
-        std::min<long long>(left.count(), exitSignal >= 0 ? 1000 : 5));
+        std::min<long long>(left.count(), exitSignal_ >= 0 ? 1000 : 5));
     if (::poll(fds, 4, wait) < 0 && errno != EINTR) {
-      break;
+      return;
     }
-    if (toProgram >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      const ssize_t wrote = ::write(toProgram, pending.data(), pending.size());
-      if (wrote > 0) {
-        pending.remove_prefix(static_cast<std::size_t>(wrote));
-      } else if (errno != EAGAIN && errno != EINTR) {
-        closeIfOpen(toProgram); // it stopped reading: no more input
-      }
+    feed(fds[0].revents);
+    if (fromOut_ >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) &&
+        !drain(fromOut_, output_)) {
+      closeIfOpen(fromOut_);
     }
-    if (fromOut >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) &&
-        !drain(fromOut, output)) {
-      closeIfOpen(fromOut);
-    }
-    if (fromErr >= 0 && (fds[2].revents & (POLLIN | POLLERR | POLLHUP)) &&
-        !drain(fromErr, keepError)) {
-      closeIfOpen(fromErr);
+    if (fromErr_ >= 0 && (fds[2].revents & (POLLIN | POLLERR | POLLHUP)) &&
+        !drain(fromErr_, error)) {
+      closeIfOpen(fromErr_);
     }
   }
-  closeIfOpen(toProgram);
-  closeIfOpen(fromOut);
-  closeIfOpen(fromErr);
-  closeIfOpen(exitSignal);
-  if (!exited) {
-    ::kill(-pid, SIGKILL);
-    ::kill(pid, SIGKILL);
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+}
+
+ProcessEnd Run::finish() {
+  for (int *fd : {&toProgram_, &fromOut_, &fromErr_, &exitSignal_}) {
+    closeIfOpen(*fd);
+  }
+  if (!exited_) {
+    ::kill(-pid_, SIGKILL);
+    ::kill(pid_, SIGKILL);
+    while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
     }
   }
-  end.leftRunning = endAll(pid);
-  if (end.errorTail.size() > errorTailBytes) {
-    end.errorTail.erase(0, end.errorTail.size() - errorTailBytes);
+  end_.leftRunning = endAll(pid_);
+  if (end_.errorTail.size() > errorTailBytes) {
+    end_.errorTail.erase(0, end_.errorTail.size() - errorTailBytes);
   }
-  if (!end.timedOut && end.startError.empty()) {
-    if (WIFEXITED(status)) {
-      end.exitStatus = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-      end.signal = WTERMSIG(status);
+  if (!end_.timedOut && end_.startError.empty()) {
+    if (WIFEXITED(status_)) {
+      end_.exitStatus = WEXITSTATUS(status_);
+    } else if (WIFSIGNALED(status_)) {
+      end_.signal = WTERMSIG(status_);
     }
   }
-  return end;
+  return std::move(end_);
+}
+
+} // namespace
+
+ProcessEnd runProcess(const std::vector<std::string> &command,
+                      std::istream &input, double timeoutSeconds,
+                      const std::function<void(std::string_view)> &output) {
+  ProcessEnd notFound;
+  notFound.startError = whyNotFound(command.empty() ? "" : command[0]);
+  if (!notFound.startError.empty()) {
+    return notFound;
+  }
+  Run run(output);
+  if (!run.start(command)) {
+    return run.unstarted();
+  }
+  run.pump(input, timeoutSeconds);
+  return run.finish();
 }
 
 std::string describeSignal(int signal) {

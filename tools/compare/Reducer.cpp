@@ -28,6 +28,9 @@ bool Reducer::keep(Parts candidate) {
   if (!outcome.differs()) {
     return false;
   }
+  if (options_.kept) {
+    options_.kept(pass_, parts_.lines.size(), candidate.lines.size());
+  }
   parts_ = std::move(candidate);
   outcome_ = std::move(outcome);
   return true;
@@ -129,48 +132,75 @@ bool Reducer::dropPairs() {
 // The passes, in the order each round runs them; the last only when the
 // others keep nothing.
 struct Pass {
-  const char *name;
+  ReducerPass name;
   bool (Reducer::*run)();
   bool whenStuck;
 };
 const Pass passes[] = {
-    // The count equal to the lines, in plain digits.
-    {"plain-count", &Reducer::plainCount, false},
-    // Nothing after the command that differs.
-    {"cut-after", &Reducer::cutAfterDifference, false},
-    // Delta debugging: chunks of lines, halving down to single lines.
-    {"drop-chunks", &Reducer::dropChunks, false},
-    // Two lines at once, in a short script.
-    {"drop-pairs", &Reducer::dropPairs, false},
-    // removeInorder N as remove of the ID at position N.
-    {"positions-to-ids", &Reducer::positionsToIds, false},
-    // The tree before the difference rebuilt from fewer inserts.
-    {"rebuild-tree", &Reducer::rebuildTree, false},
-    // The IDs renumbered in their order, to round numbers.
-    {"round-ids", &Reducer::roundIds, false},
-    // Names become A, B, ...; or all but those no search can find.
-    {"short-names", &Reducer::shortNames, false},
-    // Each line in its plain form: one space, nothing skipped, no CR.
-    {"plain-lines", &Reducer::plainLines, false},
-    // removeInorder positions lowered to 0, half, or one less.
-    {"smaller-positions", &Reducer::smallerPositions, false},
-    // Each ID in turn replaced everywhere by the next smaller one.
-    {"fewer-ids", &Reducer::fewerIds, false},
-    // Small trees of every shape, aimed at the command that differs.
-    {"small-trees", &Reducer::searchSmallTrees, true},
+    {{"plain-count", "the count equal to the lines, in plain digits"},
+     &Reducer::plainCount,
+     false},
+    {{"cut-after", "nothing after the command that differs"},
+     &Reducer::cutAfterDifference,
+     false},
+    {{"drop-chunks", "chunks of lines dropped, halving down to single lines"},
+     &Reducer::dropChunks,
+     false},
+    {{"drop-pairs", "two lines at once, in a short script"},
+     &Reducer::dropPairs,
+     false},
+    {{"positions-to-ids", "removeInorder N as remove of the ID at position N"},
+     &Reducer::positionsToIds,
+     false},
+    {{"rebuild-tree", "the tree before the difference rebuilt from fewer "
+                      "inserts"},
+     &Reducer::rebuildTree,
+     false},
+    {{"round-ids", "the IDs renumbered in their order, to round numbers"},
+     &Reducer::roundIds,
+     false},
+    {{"short-names", "names become A, B, ...; or all but those no search "
+                     "can find"},
+     &Reducer::shortNames,
+     false},
+    {{"plain-lines", "each line in its plain form: one space, nothing "
+                     "skipped, no CR"},
+     &Reducer::plainLines,
+     false},
+    {{"smaller-positions", "removeInorder positions lowered to 0, half, or "
+                           "one less"},
+     &Reducer::smallerPositions,
+     false},
+    {{"fewer-ids", "each ID in turn replaced everywhere by the next smaller "
+                   "one"},
+     &Reducer::fewerIds,
+     false},
+    {{"small-trees", "small trees of every shape, aimed at the command that "
+                     "differs, when every other pass is stuck"},
+     &Reducer::searchSmallTrees,
+     true},
 };
 
 Reduction Reducer::run() {
+  const auto chosen = [this](const Pass &pass) {
+    const std::vector<std::string> &names = options_.passes;
+    return names.empty() ||
+           std::find(names.begin(), names.end(), pass.name.name) != names.end();
+  };
+  const auto runPass = [this](const Pass &pass) {
+    pass_ = pass.name.name;
+    return (this->*pass.run)();
+  };
   for (bool changed = true; changed && !exhausted();) {
     changed = false;
     for (const Pass &pass : passes) {
-      if (!pass.whenStuck) {
-        changed = (this->*pass.run)() || changed;
+      if (!pass.whenStuck && chosen(pass)) {
+        changed = runPass(pass) || changed;
       }
     }
     for (const Pass &pass : passes) {
-      if (pass.whenStuck && !changed) {
-        changed = (this->*pass.run)();
+      if (pass.whenStuck && !changed && chosen(pass)) {
+        changed = runPass(pass);
       }
     }
   }
@@ -179,15 +209,23 @@ Reduction Reducer::run() {
 
 } // namespace reduction
 
+std::vector<ReducerPass> reducerPasses() {
+  std::vector<ReducerPass> all;
+  for (const reduction::Pass &pass : reduction::passes) {
+    all.push_back(pass.name);
+  }
+  return all;
+}
+
 Reduction reduce(const Program &program, const ScriptSource &script,
-                 Outcome outcome, std::uint64_t maxRuns) {
+                 Outcome outcome, const ReduceOptions &options) {
   std::string text = script.text;
   if (!script.path.empty()) {
     std::ifstream file(script.path, std::ios::binary);
     text.assign(std::istreambuf_iterator<char>(file),
                 std::istreambuf_iterator<char>());
   }
-  return reduction::Reducer(program, maxRuns, std::move(text),
+  return reduction::Reducer(program, options, std::move(text),
                             std::move(outcome))
       .run();
 }

@@ -8,7 +8,10 @@
 #include "Compare.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct Reduction {
   std::string script; // the shortest that still differs
@@ -17,9 +20,29 @@ struct Reduction {
   bool limitReached = false;
 };
 
+// A pass of the reducer, as --passes lists it.
+struct ReducerPass {
+  std::string_view name;
+  std::string_view description;
+};
+// Every pass, in the order each round runs them.
+std::vector<ReducerPass> reducerPasses();
+
+struct ReduceOptions {
+  std::uint64_t maxRuns = 2000;
+  // The passes to run, by name; all when empty. They run in table order.
+  std::vector<std::string> passes;
+  // Told of each candidate kept: the pass, and the commands before and
+  // after.
+  std::function<void(std::string_view pass, std::uint64_t from,
+                     std::uint64_t to)>
+      kept;
+};
+
 // Shrinks a script on which the program differs, given that run's outcome.
-// Runs the program at most maxRuns times; deterministic but for timeouts.
+// Runs the program at most options.maxRuns times; deterministic but for
+// timeouts.
 Reduction reduce(const Program &program, const ScriptSource &script,
-                 Outcome outcome, std::uint64_t maxRuns);
+                 Outcome outcome, const ReduceOptions &options);
 
 #endif

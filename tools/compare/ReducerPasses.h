@@ -18,17 +18,17 @@ namespace reduction {
 
 class Reducer {
 public:
-  Reducer(const Program &program, std::uint64_t maxRuns, std::string script,
-          Outcome outcome)
-      : program_(program), maxRuns_(maxRuns), parts_(split(script)),
-        outcome_(std::move(outcome)) {
+  Reducer(const Program &program, const ReduceOptions &options,
+          std::string script, Outcome outcome)
+      : program_(program), options_(options), maxRuns_(options.maxRuns),
+        parts_(split(script)), outcome_(std::move(outcome)) {
     parts_.verbatim = true; // as given, until a plainer count is kept
   }
 
   Reduction run();
 
-  // The passes (table below). Each proposes candidates through keep() and
-  // says whether it kept one.
+  // The passes (the table in Reducer.cpp). Each proposes candidates
+  // through keep() and says whether it kept one.
   bool plainCount();
   bool cutAfterDifference();
   bool dropChunks();
@@ -61,6 +61,8 @@ private:
   }
 
   const Program &program_;
+  const ReduceOptions &options_;
+  std::string_view pass_; // the pass that proposes
   std::uint64_t maxRuns_;
   std::uint64_t runs_ = 0;
   Parts parts_;

@@ -1,6 +1,6 @@
 // Lines are taken through the program's own session, so that the count
 // line, the CRs and a missing last line feed are read exactly as morvavl
-// reads them.
+// reads them; they are read, never performed.
 #include "ScriptParts.h"
 
 #include "ScriptSession.h"
@@ -20,7 +20,7 @@ Parts split(std::string_view script) {
   }
   parts.header = std::string(script.substr(0, at));
   ScriptSession::Step step;
-  while (session.step(step) && !step.missing) {
+  while (session.read(step) && !step.missing) {
     parts.lines.push_back({std::string(step.text), step.droppedCr});
   }
   for (ScriptLine line; session.lineAfterEnd(line);) {

@@ -1,5 +1,6 @@
 // morvavl-generate: writes a seeded command script for morvavl.
 #include "Generator.h"
+#include "Options.h"
 #include "Tool.h"
 
 #include <algorithm>
@@ -18,29 +19,6 @@ constexpr std::string_view header =
     "\n"
     "Kinds:\n";
 
-// Words after a hanging indent, folded to fit 79 columns.
-std::string folded(std::string_view words, std::size_t indent) {
-  constexpr std::size_t width = 79;
-  std::string out;
-  std::size_t column = indent;
-  while (!words.empty()) {
-    const std::size_t space = words.find(' ');
-    const std::string_view word = words.substr(0, space);
-    words.remove_prefix(space == std::string_view::npos ? words.size()
-                                                        : space + 1);
-    if (column > indent && column + 1 + word.size() > width) {
-      out += "\n" + std::string(indent, ' ');
-      column = indent;
-    } else if (column > indent) {
-      out += ' ';
-      ++column;
-    }
-    out += word;
-    column += word.size();
-  }
-  return out;
-}
-
 const std::string &usage() {
   static const std::string text = [] {
     constexpr std::size_t indent = 18;
@@ -48,7 +26,7 @@ const std::string &usage() {
     for (const ScriptKind &kind : scriptKinds()) {
       std::string name = "  " + std::string(kind.name);
       name.resize(std::max(name.size() + 1, indent), ' ');
-      usage += name + folded(kind.description, indent) + "\n";
+      usage += name + tool::folded(kind.description, indent) + "\n";
     }
     return usage + "\nExit status: 0, or 2 for a usage error, a size the "
                    "kind cannot write, or an\noutput that cannot be "

@@ -53,6 +53,9 @@ public:
 private:
   void rotations(std::string &note) const;
   void heights(std::string &note) const;
+  std::string nothingRemoved() const;
+  void removalCase(const TraceRecorder::Removal &removal,
+                   std::string &note) const;
 
   const ScriptSession::Step &step_;
   const TraceRecorder &did_;
@@ -195,58 +198,22 @@ void Narration::heights(std::string &note) const {
 
 std::string Narration::removal() const {
   const Command &command = step_.command;
-  const bool byPosition = command.kind == Kind::removeInOrder;
   const auto position = static_cast<std::uint32_t>(command.position);
   std::string note;
-  if (byPosition && command.position < 0) {
+  if (command.kind == Kind::removeInOrder && command.position < 0) {
     note = std::to_string(command.position) + " stands for position " +
            std::to_string(position) + "; ";
   }
   const TraceRecorder::Removal *removal = did_.removal();
   if (!removal) {
-    const std::uint32_t records = tree_.records();
-    if (records == 0) {
-      note += "the tree is empty";
-    } else if (byPosition) {
-      note += "no record has position " + std::to_string(position) +
-              ": the tree holds " +
-              text::counted(records, "record, at position 0",
-                            "records, at positions 0 to " +
-                                std::to_string(records - 1));
-    } else {
-      note += "no record has the ID " + std::string(command.id);
-    }
-    return note;
+    return note + nothingRemoved();
   }
-  if (byPosition) {
+  if (command.kind == Kind::removeInOrder) {
     note += "position " + std::to_string(position) + " holds " +
             removal->record + "; ";
   }
   note += "removed " + removal->record;
-  using Removal = TreeEvents::Removal;
-  switch (removal->kind) {
-  case Removal::leaf:
-    note += ", a leaf: its node was freed and its parent was not recomputed";
-    break;
-  case Removal::onlyLeftChild:
-  case Removal::onlyRightChild:
-    note += ": its only child ";
-    appendRecordOf(note, removal->into);
-    note += " moved into its node with the child's links, and the child's "
-            "node was freed";
-    break;
-  case Removal::successorIsRightChild:
-  case Removal::farSuccessor:
-    note += ": its in-order successor ";
-    appendRecordOf(note, removal->into);
-    note += " moved into its node, and the successor's node was freed";
-    break;
-  }
-  if (removal->successorParent) {
-    note += "; the successor's parent ";
-    appendRecordOf(note, removal->successorParent);
-    note += " was recomputed";
-  }
+  removalCase(*removal, note);
   for (const PelixNode *node : did_.path()) {
     if (node->balanceFactor > 1 || node->balanceFactor < -1) {
       note += "; ";
@@ -258,6 +225,53 @@ std::string Narration::removal() const {
   }
   heights(note);
   return note;
+}
+
+// Why a removal found no record to remove.
+std::string Narration::nothingRemoved() const {
+  const Command &command = step_.command;
+  const std::uint32_t records = tree_.records();
+  if (records == 0) {
+    return "the tree is empty";
+  }
+  if (command.kind == Kind::removeInOrder) {
+    return "no record has position " +
+           std::to_string(static_cast<std::uint32_t>(command.position)) +
+           ": the tree holds " +
+           text::counted(records, "record, at position 0",
+                         "records, at positions 0 to " +
+                             std::to_string(records - 1));
+  }
+  return "no record has the ID " + std::string(command.id);
+}
+
+// Which record took the removed one's place, and what was recomputed.
+void Narration::removalCase(const TraceRecorder::Removal &removal,
+                            std::string &note) const {
+  using Removal = TreeEvents::Removal;
+  switch (removal.kind) {
+  case Removal::leaf:
+    note += ", a leaf: its node was freed and its parent was not recomputed";
+    break;
+  case Removal::onlyLeftChild:
+  case Removal::onlyRightChild:
+    note += ": its only child ";
+    appendRecordOf(note, removal.into);
+    note += " moved into its node with the child's links, and the child's "
+            "node was freed";
+    break;
+  case Removal::successorIsRightChild:
+  case Removal::farSuccessor:
+    note += ": its in-order successor ";
+    appendRecordOf(note, removal.into);
+    note += " moved into its node, and the successor's node was freed";
+    break;
+  }
+  if (removal.successorParent) {
+    note += "; the successor's parent ";
+    appendRecordOf(note, removal.successorParent);
+    note += " was recomputed";
+  }
 }
 
 std::string Narration::search() const {

@@ -4,6 +4,7 @@
 // as the count line tells where the commands are; each graph of --dot is
 // written as soon as it is drawn.
 #include "Drawing.h"
+#include "Options.h"
 #include "Text.h"
 #include "Tool.h"
 #include "Tracer.h"
@@ -19,7 +20,8 @@
 
 namespace {
 
-constexpr std::string_view usage = R"(usage: morvavl-trace [OPTIONS] [SCRIPT]
+constexpr std::string_view header =
+    R"(usage: morvavl-trace [OPTIONS] [SCRIPT]
 
 Runs a morvavl command script (from SCRIPT, or standard input when it is
 missing or "-") through morvavl's own front end and tree, and writes for
@@ -27,23 +29,10 @@ each command its script line, the line as read, its answers and a note on
 why: the rule a refused line breaks, why an operation found nothing, and
 what a change did to the tree (the node it linked, each rotation, the record
 that moved in a removal, and the stored heights left stale).
+)";
 
-Options:
-  --draw[=LINES]  draw the tree after every command, or after the commands on
-                  the given script lines (as "3,7-9"; also --draw LINES)
-  --at LINES      the script lines after which --draw draws and --dot writes
-                  (with --draw or --dot only)
-  --depth N       draw at most N levels of the tree (default 8; 0: all)
-  --dot FILE      write the tree as a Graphviz graph to FILE, after the last
-                  command, or one graph after each line of --at
-  --tsv           one line per command instead: its script line, its answers
-                  joined by " / ", and the note, separated by tabs
-  --shape         after the last command, one line per node in pre-order: ID,
-                  stored height, stored balance factor, records in its
-                  subtree and name, separated by tabs; nothing else
-  --help          show this text
-
-Exit status: 0, or 2 for a usage error, a script that cannot be read or an
+constexpr std::string_view footer =
+    R"(Exit status: 0, or 2 for a usage error, a script that cannot be read or an
 output that cannot be written.
 )";
 
@@ -68,47 +57,70 @@ void readLines(std::string_view option, const std::string &text,
   options.atText += (options.atText.empty() ? "" : ",") + text;
 }
 
+std::vector<tool::Option> optionsOf(Options &options) {
+  using Value = tool::Option::Value;
+  return {
+      {"--draw", Value::optional, "LINES",
+       "draw the tree after every command, or after the commands on the "
+       "given script lines (as \"3,7-9\"; also --draw LINES)",
+       [&options](const std::string &lines) {
+         options.draw = true;
+         if (!lines.empty()) {
+           readLines("--draw", lines, options);
+         }
+       },
+       // --draw 3 means lines, as --draw=3 does.
+       [](std::string_view next) { return tool::LineSet().parse(next); }},
+      {"--at", Value::required, "LINES",
+       "the script lines after which --draw draws and --dot writes (with "
+       "--draw or --dot only)",
+       [&options](const std::string &lines) {
+         readLines("--at", lines, options);
+       },
+       nullptr, "--at takes script line numbers, as 3,7-9"},
+      {"--depth", Value::required, "N",
+       "draw at most N levels of the tree (default 8; 0: all)",
+       [&options](const std::string &levels) {
+         options.depth =
+             static_cast<unsigned>(tool::number("--depth", levels, 0, 1000));
+       },
+       nullptr, "--depth takes a number of levels from 0 to 1000"},
+      {"--dot", Value::required, "FILE",
+       "write the tree as a Graphviz graph to FILE, after the last command, "
+       "or one graph after each line of --at",
+       [&options](const std::string &file) { options.dotFile = file; }, nullptr,
+       "--dot takes a file name"},
+      {"--tsv", Value::none, "",
+       "one line per command instead: its script line, its answers joined "
+       "by \" / \", and the note, separated by tabs",
+       [&options](const std::string &) { options.tsv = true; }},
+      {"--shape", Value::none, "",
+       "after the last command, one line per node in pre-order: ID, stored "
+       "height, stored balance factor, records in its subtree and name, "
+       "separated by tabs; nothing else",
+       [&options](const std::string &) { options.shape = true; }},
+  };
+}
+
+const std::string &usage() {
+  static const std::string text = [] {
+    Options unused;
+    return tool::usageOf(header, optionsOf(unused), footer);
+  }();
+  return text;
+}
+
 void readOptions(tool::Arguments &args, Options &options) {
   bool scriptGiven = false;
-  while (!args.done()) {
-    std::string value;
-    if (args.take("--draw")) {
-      options.draw = true;
-      tool::LineSet lines;
-      // --draw 3 means lines, as --draw=3 does.
-      if (args.hasAttached() || (!args.done() && lines.parse(args.peek()))) {
-        args.value(value);
-        readLines("--draw", value, options);
-      }
-    } else if (args.take("--at")) {
-      if (!args.value(value)) {
-        tool::fail("--at takes script line numbers, as 3,7-9");
-      }
-      readLines("--at", value, options);
-    } else if (args.take("--depth")) {
-      if (!args.value(value)) {
-        tool::fail("--depth takes a number of levels from 0 to 1000");
-      }
-      options.depth =
-          static_cast<unsigned>(tool::number("--depth", value, 0, 1000));
-    } else if (args.take("--dot")) {
-      if (!args.value(options.dotFile) || options.dotFile.empty()) {
-        tool::fail("--dot takes a file name");
-      }
-    } else if (args.take("--tsv")) {
-      options.tsv = true;
-    } else if (args.take("--shape")) {
-      options.shape = true;
-    } else if (args.peek().size() > 1 && args.peek()[0] == '-') {
-      tool::fail("unknown option " + args.peek() + " (see --help)");
-    } else if (scriptGiven) {
+  tool::readOptions(args, optionsOf(options), [&](const std::string &script) {
+    if (scriptGiven) {
       tool::fail("more than one script given: " + options.script + " and " +
-                 args.peek());
-    } else {
-      options.script = args.next();
-      scriptGiven = true;
+                 script);
     }
-  }
+    options.script = script;
+    scriptGiven = true;
+    return true;
+  });
   if (options.tsv && (options.draw || options.shape)) {
     tool::fail("--tsv writes a form of its own: it cannot be combined with " +
                std::string(options.draw ? "--draw" : "--shape"));
@@ -329,5 +341,5 @@ int traceMain(tool::Arguments &args) {
 } // namespace
 
 int main(int argc, char **argv) {
-  return tool::run({"morvavl-trace", usage}, argc, argv, traceMain);
+  return tool::run({"morvavl-trace", usage()}, argc, argv, traceMain);
 }

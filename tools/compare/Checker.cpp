@@ -1,0 +1,218 @@
+// Running the program on every script, in order: a verdict for each as it
+// comes, the JUnit report at the end, and the shrinking of the first script
+// that differs when asked.
+#include "Checker.h"
+
+#include "Generator.h"
+#include "JUnit.h"
+#include "Reducer.h"
+#include "Report.h"
+#include "Scenario.h"
+#include "ScriptSession.h"
+#include "Text.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <sys/stat.h>
+
+namespace {
+
+bool isScenarioFile(const std::string &path) {
+  return path.size() > 4 && path.compare(path.size() - 4, 4, ".scn") == 0;
+}
+
+std::string readWhole(std::istream &in) {
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Checker {
+public:
+  explicit Checker(const CompareOptions &options)
+      : options_(options),
+        junit_("morvavl-compare " + text::escaped(options.program.command[0])) {
+  }
+
+  // 0, 1 or 2, as the exit status says.
+  int run(const std::vector<ScriptSource> &given) {
+    int status = 0;
+    for (const ScriptSource &script : given) {
+      if (!check(script, status)) {
+        return finish(status);
+      }
+    }
+    for (std::uint64_t k = 0; k < options_.generate; ++k) {
+      const std::uint64_t seed = options_.seed + k;
+      const std::string size = std::to_string(options_.commands);
+      const ScriptSource script{
+          "generated " + options_.kind + " script, seed " +
+              std::to_string(seed) + " (morvavl-generate " + options_.kind +
+              " " + size + " " + std::to_string(seed) + ")",
+          generateScript(options_.kind, options_.commands, seed), ""};
+      if (!check(script, status)) {
+        return finish(status);
+      }
+    }
+    return finish(status);
+  }
+
+private:
+  // Checks one script; false to stop.
+  bool check(const ScriptSource &script, int &status) {
+    ++checked_;
+    const auto start = std::chrono::steady_clock::now();
+    Outcome outcome = runAndCompare(options_.program, script,
+                                    options_.reduceFile.empty() ? 0 : 1 << 20);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+            .count();
+    if (!outcome.end.startError.empty()) {
+      tool::fail("cannot run " + options_.program.command[0] + ": " +
+                 outcome.end.startError);
+    }
+    if (!outcome.differs()) {
+      junit_.passed(text::escaped(script.name), took);
+      if (options_.verbose || outcome.end.leftRunning != 0) {
+        say(script.name + ": agrees\n" + remarks(outcome));
+      }
+      return true;
+    }
+    ++differing_;
+    status = 1;
+    const std::string report = describe(script, outcome, options_.depth);
+    junit_.failed(text::escaped(script.name), took, summarize(outcome), report);
+    say(report);
+    if (!options_.reduceFile.empty()) {
+      shrink(script, std::move(outcome));
+      return false;
+    }
+    if (options_.maxFailures != 0 && differing_ >= options_.maxFailures) {
+      stoppedEarly_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  void shrink(const ScriptSource &script, Outcome outcome) {
+    ReduceOptions reducing;
+    reducing.maxRuns = options_.maxRuns;
+    reducing.passes = options_.passes;
+    if (options_.verbose) {
+      reducing.kept = [](std::string_view pass, std::uint64_t from,
+                         std::uint64_t to) {
+        say("  " + std::string(pass) + " kept a cut: " + text::grouped(from) +
+            " to " + text::counted(to, "line", "lines") + "\n");
+      };
+    }
+    const Reduction reduction =
+        reduce(options_.program, script, std::move(outcome), reducing);
+    std::ofstream file(options_.reduceFile, std::ios::binary);
+    file << reduction.script;
+    if (!file.flush()) {
+      tool::fail(tool::cannotWrite(options_.reduceFile));
+    }
+    const ScriptSource shrunk{options_.reduceFile, reduction.script, ""};
+    say("\nshrunk to " +
+        text::counted(commandsOf(reduction.script), "command", "commands") +
+        " in " + text::counted(reduction.runs, "run", "runs") +
+        " of the program" +
+        (reduction.limitReached ? " (the --max-runs limit)" : "") +
+        "; written to " + options_.reduceFile + ":\n" +
+        describeEach(shrunk, reduction.outcome) +
+        describe(shrunk, reduction.outcome, options_.depth));
+  }
+
+  static std::uint64_t commandsOf(const std::string &script) {
+    std::istringstream in(script);
+    ScriptSession session(in);
+    return session.count();
+  }
+
+  int finish(int status) {
+    std::string summary = text::counted(checked_, "script", "scripts") + ": ";
+    if (differing_ == 0) {
+      summary += checked_ == 1 ? "it agrees" : "all agree";
+    } else {
+      summary += text::grouped(differing_) +
+                 (differing_ == 1 ? " differs" : " differ");
+    }
+    if (stoppedEarly_) {
+      summary += "; stopped there, as --max-failures asks";
+    }
+    if (options_.reduceFile.empty()) {
+      say(summary + "\n");
+    }
+    if (!options_.junitFile.empty()) {
+      std::ofstream junit(options_.junitFile, std::ios::binary);
+      junit << junit_.xml();
+      if (!junit.flush()) {
+        tool::fail(tool::cannotWrite(options_.junitFile));
+      }
+    }
+    return status;
+  }
+
+  // Writes at once, so that reports appear as they are made; a report that
+  // cannot be written ends the tool.
+  static void say(const std::string &text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+      tool::outputFailed("the report");
+    }
+  }
+
+  const CompareOptions &options_;
+  JUnitReport junit_;
+  std::uint64_t checked_ = 0;
+  std::uint64_t differing_ = 0;
+  bool stoppedEarly_ = false;
+};
+
+// A script file, or a scenario file, whose answers must be morvavl's. A
+// regular file is read again for each run; anything else is read once.
+} // namespace
+
+ScriptSource loadScript(const std::string &path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    tool::fail(tool::cannotRead(path));
+  }
+  if (S_ISDIR(info.st_mode)) {
+    tool::fail("cannot read " + path + ": it is a directory");
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    tool::fail(tool::cannotRead(path));
+  }
+  ScriptSource script{path, "", ""};
+  if (!isScenarioFile(path)) {
+    if (S_ISREG(info.st_mode)) {
+      script.path = path;
+    } else {
+      script.text = readWhole(file);
+    }
+    return script;
+  }
+  Scenario scenario;
+  std::string error;
+  if (!parseScenario(readWhole(file), scenario, error)) {
+    tool::fail(path + ": not a scenario file: " + error);
+  }
+  script.text = std::move(scenario.input);
+  if (const auto difference =
+          compareAnswers(script, scenario.expected).difference) {
+    tool::fail(path + ": its answers are not morvavl's: they first differ " +
+               (difference->afterLast
+                    ? std::string("after the last command's")
+                    : "at script line " + std::to_string(difference->line)));
+  }
+  return script;
+}
+
+int runChecks(const CompareOptions &options,
+              const std::vector<ScriptSource> &scripts) {
+  return Checker(options).run(scripts);
+}
