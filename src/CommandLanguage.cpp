@@ -100,8 +100,17 @@ inline bool checkName(Command &command) {
   return false;
 }
 
-// An ID is exactly 8 ASCII digits; nothing is trimmed.
-inline bool checkId(Command &command) {
+// An ID is exactly 8 ASCII digits; nothing is trimmed, but by a variant.
+inline bool checkId(Command &command, const Policy *policy) {
+  if (policy && policy->trimmedId) {
+    const std::size_t from = command.id.find_first_not_of(' ');
+    const std::size_t to = command.id.find_last_not_of(' ');
+    const std::string_view trimmed =
+        from == std::string_view::npos ? std::string_view()
+                                       : command.id.substr(from, to - from + 1);
+    command.varied = command.varied || trimmed.size() != command.id.size();
+    command.id = trimmed;
+  }
   const std::string_view id = command.id;
   if (id.size() != 8) {
     refuse(command, Rule::idLength, id);
@@ -135,7 +144,17 @@ bool readQuotedName(LineStream &line, Command &command) {
 
 // Converts like std::stoi: white space, an optional sign, then decimal digits
 // up to the first other byte; fails without a digit or outside int's range.
-bool parsePosition(std::string_view text, Command &command) {
+bool parsePosition(std::string_view text, Command &command,
+                   const Policy *policy) {
+  if (policy && policy->strictPosition) {
+    const std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
+    if (text.size() <= digits || text.find_first_not_of("0123456789", digits) !=
+                                     std::string_view::npos) {
+      command.varied = true;
+      refuse(command, Rule::positionNotWhole, text);
+      return false;
+    }
+  }
   constexpr std::uint64_t beyond =
       std::uint64_t{std::numeric_limits<std::int32_t>::max()} + 2;
   const DecimalNumber number = readDecimal(text, beyond);
@@ -153,36 +172,47 @@ bool parsePosition(std::string_view text, Command &command) {
   const auto magnitude = static_cast<std::int64_t>(number.magnitude);
   command.position =
       static_cast<std::int32_t>(number.negative ? -magnitude : magnitude);
+  if (policy && policy->positionsFrom1) {
+    // Position N is the one before; from 0 that wraps past any tree.
+    command.position =
+        command.position == INT32_MIN ? INT32_MAX : command.position - 1;
+    command.varied = true;
+  }
   return true;
 }
 
-void parseInsert(LineStream &line, Command &command) {
+void parseInsert(LineStream &line, Command &command, const Policy *policy) {
   if (!readQuotedName(line, command)) {
     return;
   }
   // Whatever stands between the closing quote and the next space is skipped.
   line.readUpTo(' ', command.skipped);
   line.readRest(command.id);
-  if (checkName(command) && checkId(command)) {
+  if (policy && policy->strictAfterQuote && !command.skipped.empty()) {
+    command.varied = true;
+    refuse(command, Rule::textAfterQuote, command.skipped);
+    return;
+  }
+  if (checkName(command) && checkId(command, policy)) {
     command.kind = Kind::insert;
   }
 }
 
-void parseRemove(LineStream &line, Command &command) {
+void parseRemove(LineStream &line, Command &command, const Policy *policy) {
   if (!line.readRest(command.id)) {
     refuse(command, Rule::missingArguments, command.word);
     return;
   }
-  if (checkId(command)) {
+  if (checkId(command, policy)) {
     command.kind = Kind::remove;
   }
 }
 
-void parseSearch(LineStream &line, Command &command) {
+void parseSearch(LineStream &line, Command &command, const Policy *policy) {
   const int next = line.peek();
   if (next >= 0 && isAsciiDigit(static_cast<unsigned char>(next))) {
     line.readRest(command.id);
-    if (checkId(command)) {
+    if (checkId(command, policy)) {
       command.kind = Kind::searchId;
     }
     return;
@@ -194,14 +224,15 @@ void parseSearch(LineStream &line, Command &command) {
   }
 }
 
-void parseRemoveInOrder(LineStream &line, Command &command) {
+void parseRemoveInOrder(LineStream &line, Command &command,
+                        const Policy *policy) {
   std::string_view text;
   if (!line.readRest(text)) {
     refuse(command, Rule::missingArguments, command.word);
     return;
   }
   // The number is converted before the tree is consulted.
-  if (parsePosition(text, command)) {
+  if (parsePosition(text, command, policy)) {
     command.kind = Kind::removeInOrder;
   }
 }
@@ -252,11 +283,39 @@ int LineStream::peek() {
   return static_cast<unsigned char>(text_[pos_]);
 }
 
-Command parseCommand(LineStream &line) {
+// A variant's reading of the command word: ended by a tab as by a space,
+// or matched whatever its letter case.
+void readVariantWord(LineStream &line, Command &command, const Policy &policy) {
+  const std::string_view rest = line.unread();
+  const std::size_t space = rest.find(' ');
+  const std::size_t tab = policy.tabEndsWord ? rest.find('\t') : rest.npos;
+  if (tab < space) {
+    line.readUpTo('\t', command.word);
+    command.varied = true;
+  } else if (rest.substr(0, 1) == "p") {
+    line.readRest(command.word);
+  } else {
+    line.readUpTo(' ', command.word);
+  }
+  if (!policy.wordsIgnoreCase) {
+    return;
+  }
+  for (const CommandWord &entry : commandWords) {
+    if (command.word != entry.word &&
+        sameIgnoringCase(command.word, entry.word)) {
+      command.word = entry.word;
+      command.varied = true;
+    }
+  }
+}
+
+Command parseCommand(LineStream &line, const Policy *policy) {
   const std::string_view text = line.unread();
   Command command;
   // A line starting with p is a print command and nothing else.
-  if (line.peek() == 'p') {
+  if (policy) {
+    readVariantWord(line, command, *policy);
+  } else if (line.peek() == 'p') {
     line.readRest(command.word);
   } else {
     line.readUpTo(' ', command.word);
@@ -268,16 +327,16 @@ Command parseCommand(LineStream &line) {
     }
     switch (entry.kind) {
     case Kind::insert:
-      parseInsert(line, command);
+      parseInsert(line, command, policy);
       break;
     case Kind::remove:
-      parseRemove(line, command);
+      parseRemove(line, command, policy);
       break;
     case Kind::searchId:
-      parseSearch(line, command);
+      parseSearch(line, command, policy);
       break;
     case Kind::removeInOrder:
-      parseRemoveInOrder(line, command);
+      parseRemoveInOrder(line, command, policy);
       break;
     default: // a print command: the whole line is its word
       command.kind = entry.kind;

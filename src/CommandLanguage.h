@@ -5,6 +5,8 @@
 #ifndef MORVAVL_COMMANDLANGUAGE_H
 #define MORVAVL_COMMANDLANGUAGE_H
 
+#include "Policy.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,6 +48,9 @@ enum class Rule : std::uint8_t {
   idCharacter,        // an ID byte that is not a digit
   positionNotNumber,  // a removeInorder argument without digits
   positionOutOfRange, // a removeInorder argument outside int32_t
+  // Only in a variant that reads the line more strictly (Policy.h):
+  textAfterQuote,   // insert: something between the closing quote and space
+  positionNotWhole, // removeInorder: more than a sign and digits
 };
 
 // A command line, parsed. The views point into the line, or, for a command
@@ -81,6 +86,9 @@ struct Command {
   std::string_view offending;
   std::string_view meant;
 
+  // A variant's reading of the line (Policy.h) made the command what it is.
+  bool varied = false;
+
   // Commands as a script would state them; the arguments must outlive the
   // command.
   static Command insert(std::string_view name, std::string_view id);
@@ -94,8 +102,8 @@ struct Command {
 // The command word of each kind but refused.
 std::string_view commandWord(Command::Kind kind);
 
-// Parses one command line.
-Command parseCommand(LineStream &line);
+// Parses one command line; with a policy, as that variant reads it.
+Command parseCommand(LineStream &line, const Policy *policy = nullptr);
 
 // Appends the command as a plain line, without its line feed: the word,
 // one space, and the arguments with nothing skipped. A refused command has

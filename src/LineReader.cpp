@@ -70,8 +70,8 @@ bool LineReader::takeCarry(std::string_view &line) {
   return true;
 }
 
-ScriptReader::ScriptReader(std::istream &in)
-    : reader_(std::make_unique<LineReader>(in)) {
+ScriptReader::ScriptReader(std::istream &in, const Policy *policy)
+    : reader_(std::make_unique<LineReader>(in)), policy_(policy) {
   std::string_view text;
   while (reader_->next(text)) {
     ++linesRead_;
@@ -89,6 +89,10 @@ ScriptReader::ScriptReader(std::istream &in)
       readCount(countLine_.text);
       return;
     }
+    if (policy_ && policy_->countOnFirstLine) {
+      countVaried_ = true; // a blank first line holds no count
+      return;
+    }
   }
 }
 
@@ -101,6 +105,12 @@ void ScriptReader::readCount(std::string_view text) {
   countEnd_ = number.hasDigits ? number.end : 0;
   if (!number.hasDigits) {
     countRule_ = Count::noNumber;
+  } else if (number.negative && policy_ && policy_->negativeCountWraps &&
+             number.magnitude < tooLarge) {
+    // As an unsigned extraction reads it: modulo 2^32.
+    countRule_ = Count::read;
+    count_ = static_cast<std::uint32_t>(tooLarge - number.magnitude);
+    countVaried_ = number.magnitude != 0;
   } else if (number.negative) {
     countRule_ = Count::negative;
   } else if (number.magnitude == tooLarge) {

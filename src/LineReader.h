@@ -3,6 +3,8 @@
 #ifndef MORVAVL_LINEREADER_H
 #define MORVAVL_LINEREADER_H
 
+#include "Policy.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -66,10 +68,14 @@ public:
       begin_ = 0;
       end_ = refill();
       if (end_ == 0) {
-        return !carry_.empty() && takeCarry(line);
+        unended_ = !carry_.empty();
+        return unended_ && takeCarry(line);
       }
     }
   }
+
+  // Whether the input ended in a line without a line feed.
+  bool unended() const { return unended_; }
 
 private:
   std::size_t refill();
@@ -81,6 +87,7 @@ private:
   std::size_t end_ = 0;
   std::string carry_;
   bool carried_ = false;
+  bool unended_ = false;
 };
 
 // One line of the script, as the front end gets it.
@@ -88,6 +95,7 @@ struct ScriptLine {
   std::string_view text;    // without its line feed, and without a dropped CR
   std::uint64_t number = 0; // counted from 1, the count line included
   bool droppedCr = false;   // the line ended in CR LF, or in CR at the end
+  bool keptCr = false;      // a variant kept that CR (Policy.h)
 };
 
 // The command script: the count line, then the command lines.
@@ -107,8 +115,9 @@ public:
     tooLarge, // above 4294967295
   };
 
-  // Reads the input up to the end of the count line.
-  explicit ScriptReader(std::istream &in);
+  // Reads the input up to the end of the count line. A policy, if given,
+  // reads the count line and the CRs as a variant does (Policy.h).
+  explicit ScriptReader(std::istream &in, const Policy *policy = nullptr);
   ScriptReader(const ScriptReader &) = delete;
   ScriptReader &operator=(const ScriptReader &) = delete;
 
@@ -122,6 +131,10 @@ public:
   std::size_t countEnd() const { return countEnd_; }
   // Whether the input began with a byte order mark, which was skipped.
   bool byteOrderMark() const { return byteOrderMark_; }
+  // Whether the variant's reading of the count line gave another count.
+  bool countVaried() const { return countVaried_; }
+  // Whether the input ended in a line without a line feed.
+  bool unended() const { return reader_->unended(); }
 
   // The number of lines read so far.
   std::uint64_t linesRead() const { return linesRead_; }
@@ -138,7 +151,10 @@ private:
     }
     line.number = ++linesRead_;
     line.droppedCr = !line.text.empty() && line.text.back() == '\r';
-    if (line.droppedCr) {
+    line.keptCr = line.droppedCr && policy_ && policy_->keepCr;
+    if (line.keptCr) {
+      line.droppedCr = false;
+    } else if (line.droppedCr) {
       line.text.remove_suffix(1);
     }
     return true;
@@ -148,6 +164,7 @@ private:
 
   // A large object: the reader's block lives on the heap.
   std::unique_ptr<LineReader> reader_;
+  const Policy *policy_;
   std::uint64_t linesRead_ = 0;
   std::string countText_;
   ScriptLine countLine_;
@@ -155,6 +172,7 @@ private:
   std::uint32_t count_ = 0;
   Count countRule_ = Count::noNumber;
   bool byteOrderMark_ = false;
+  bool countVaried_ = false;
 };
 
 #endif

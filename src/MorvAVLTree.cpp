@@ -32,8 +32,9 @@
 using answer::successful;
 using answer::unsuccessful;
 
-MorvAVLTree::MorvAVLTree(AnswerSink &answers, TreeEvents *events)
-    : answers_(answers), events_(events) {}
+MorvAVLTree::MorvAVLTree(AnswerSink &answers, TreeEvents *events,
+                         const Policy *policy)
+    : answers_(answers), events_(events), policy_(policy) {}
 
 MorvAVLTree::~MorvAVLTree() {
   if (root) {
@@ -67,9 +68,15 @@ void MorvAVLTree::insert(std::string name, std::string id) {
   // The index slot for the name loads while the search descends.
   newNameHash_ = names_.hash(name);
   names_.prefetch(newNameHash_);
-  insert(root, name, id);
+  refusedBelow_ = false;
+  if (policy_) {
+    insert<true>(root, name, id);
+  } else {
+    insert<false>(root, name, id);
+  }
 }
 
+template <bool Varies>
 MorvAVLTree::Link MorvAVLTree::insert(Link link, std::string &name,
                                       const std::string &id) {
   // Link: the search ended at the empty link where the record belongs. The
@@ -94,9 +101,18 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, std::string &name,
     if (events_) {
       events_->refused(*node);
     }
+    if constexpr (Varies) {
+      refusedDuplicate(node, name);
+    }
     return link;
   }
-  insert(order < 0 ? node->leftChild : node->rightChild, name, id);
+  insert<Varies>(order < 0 ? node->leftChild : node->rightChild, name, id);
+  if constexpr (Varies) {
+    if (refusedBelow_ && policy_->lazyDuplicate) {
+      tellVaried(TreeEvents::Variation::lazyDuplicate, node);
+      return link;
+    }
+  }
 
   // Update counts and heights, then rebalance. This runs on every node of the
   // path, also after a refused duplicate, and so refreshes stale heights
@@ -104,6 +120,19 @@ MorvAVLTree::Link MorvAVLTree::insert(Link link, std::string &name,
   node->recount();
   recompute(node, TreeEvents::Recompute::path);
   return checkForRotations(link);
+}
+
+// A variant's refused duplicate: it may store the new name, and may leave
+// the path above as it was.
+void MorvAVLTree::refusedDuplicate(PelixNode *node, std::string &name) {
+  refusedBelow_ = true;
+  if (policy_->duplicateRenames) {
+    names_.remove(node);
+    node->name = std::move(name);
+    names_.reserve();
+    names_.add(node, newNameHash_);
+    tellVaried(TreeEvents::Variation::duplicateRenamed, node);
+  }
 }
 
 // The node above this one, found by its ID (I1); null for the root. Only an
@@ -133,11 +162,17 @@ MorvAVLTree::Link MorvAVLTree::checkForRotations(Link link) {
 MorvAVLTree::Link MorvAVLTree::rotateLeaning(Link link) {
   using Rotation = TreeEvents::Rotation;
   const PelixNode *node = link;
+  bool single = false; // a variant's single rotation where the program doubles
   if (node->balanceFactor > 1) {
     const PelixNode *child = node->leftChild;
     const bool sameWay = child->balanceFactor > 0;
-    if (sameWay || !child->rightChild) {
-      tellRotation(Rotation::right, node, child, child, !sameWay);
+    if (!sameWay && policy_ &&
+        !variantRotates(node, child, child->rightChild, single)) {
+      return link;
+    }
+    if (sameWay || !child->rightChild || single) {
+      tellRotation(Rotation::right, node, child, child,
+                   !sameWay && !child->rightChild);
       return rotateRight(link);
     }
     tellRotation(Rotation::leftRight, node, child, child->rightChild, false);
@@ -145,12 +180,31 @@ MorvAVLTree::Link MorvAVLTree::rotateLeaning(Link link) {
   }
   const PelixNode *child = node->rightChild;
   const bool sameWay = child->balanceFactor < 0;
-  if (sameWay || !child->leftChild) {
-    tellRotation(Rotation::left, node, child, child, !sameWay);
+  if (!sameWay && policy_ &&
+      !variantRotates(node, child, child->leftChild, single)) {
+    return link;
+  }
+  if (sameWay || !child->leftChild || single) {
+    tellRotation(Rotation::left, node, child, child,
+                 !sameWay && !child->leftChild);
     return rotateLeft(link);
   }
   tellRotation(Rotation::rightLeft, node, child, child->leftChild, false);
   return rotateRightLeft(link);
+}
+
+// A variant's reading of the choice for a child that does not lean the
+// node's way: whether to rotate at all, and whether singly.
+bool MorvAVLTree::variantRotates(const PelixNode *node, const PelixNode *child,
+                                 const PelixNode *inner, bool &single) {
+  if (child->balanceFactor == 0 && varies(&Policy::singleOnBalancedChild)) {
+    single = true;
+    tellVaried(TreeEvents::Variation::singleRotation, node);
+  } else if (!inner && varies(&Policy::skipMissingGrandchild)) {
+    tellVaried(TreeEvents::Variation::skippedRotation, node);
+    return false;
+  }
+  return true;
 }
 
 // In each rotation the node that sinks is rebalanced before the one that
@@ -225,7 +279,7 @@ MorvAVLTree::Link MorvAVLTree::rotateRightLeft(Link link) {
 
 void MorvAVLTree::search(std::string key) {
   bool found = false;
-  if (root && isFindableName(key)) {
+  if (root && searchedAsName(key)) {
     searchName(key, found);
   } else if (root) {
     search(root, key, found); // an ID, or a key that matches nothing
@@ -238,10 +292,17 @@ void MorvAVLTree::search(std::string key) {
   }
 }
 
+// A key that begins with a letter is a name; for a variant, so is one that
+// is empty or begins with a space.
+bool MorvAVLTree::searchedAsName(const std::string &key) const {
+  return isFindableName(key) || (varies(&Policy::anyNameFindable) &&
+                                 (key.empty() || key.front() == ' '));
+}
+
 // How many records a search that found something wrote: one for an ID, the
 // ring of the name otherwise (I5).
 std::uint64_t MorvAVLTree::matchesOf(const std::string &key) const {
-  if (!isFindableName(key)) {
+  if (!searchedAsName(key)) {
     return 1;
   }
   std::uint64_t matches = 0;
@@ -271,6 +332,10 @@ void MorvAVLTree::searchName(const std::string &name, bool &found) {
     return;
   }
   found = true;
+  if (!isFindableName(name)) {
+    tellVaried(TreeEvents::Variation::anyNameFound, nullptr);
+  }
+  const bool idOrder = varies(&Policy::namesInIdOrder);
 
   // Each position costs a path of at most the root's stored height (I2);
   // past this many matches, one walk over all records costs less.
@@ -279,17 +344,25 @@ void MorvAVLTree::searchName(const std::string &name, bool &found) {
   matches_.clear();
   const PelixNode *record = first;
   do {
-    if (matches_.size() == mostMatches) {
+    if (matches_.size() == mostMatches && !idOrder) {
       search(root, name, found);
       return;
     }
     matches_.push_back({record, root, 0});
     record = record->nextSameName;
   } while (record != first);
-  preOrderPositions();
-  std::sort(
-      matches_.begin(), matches_.end(),
-      [](const Match &a, const Match &b) { return a.position < b.position; });
+  if (idOrder) {
+    tellVaried(TreeEvents::Variation::idOrder, nullptr);
+    std::sort(matches_.begin(), matches_.end(),
+              [](const Match &a, const Match &b) {
+                return a.record->key() < b.record->key();
+              });
+  } else {
+    preOrderPositions();
+    std::sort(
+        matches_.begin(), matches_.end(),
+        [](const Match &a, const Match &b) { return a.position < b.position; });
+  }
   for (const Match &match : matches_) {
     answers_.line(match.record->idText());
   }
@@ -379,8 +452,16 @@ void MorvAVLTree::search(ConstLink link, const std::string &key,
 
 // ------------------------------------------------------------------ removal
 
-void MorvAVLTree::remove(std::string id) { remove(root, id); }
+void MorvAVLTree::remove(std::string id) {
+  if (!root && varies(&Policy::silentEmptyRemoval)) {
+    tellVaried(TreeEvents::Variation::silentRemoval, nullptr);
+    return;
+  }
+  leafUnlinked_ = false;
+  removeFromRoot(id);
+}
 
+template <bool Varies>
 bool MorvAVLTree::remove(Link link, const std::string &id) {
   // Search: an empty link means the ID is absent, also in an empty tree.
   if (!link) {
@@ -393,9 +474,12 @@ bool MorvAVLTree::remove(Link link, const std::string &id) {
   const int order = compareIds(id, *link);
   if (order != 0) {
     const bool removed =
-        remove(order < 0 ? link->leftChild : link->rightChild, id);
+        remove<Varies>(order < 0 ? link->leftChild : link->rightChild, id);
     if (removed) {
       --link->records;
+      if constexpr (Varies) {
+        retrace(link);
+      }
     }
     return removed;
   }
@@ -409,8 +493,46 @@ bool MorvAVLTree::remove(Link link, const std::string &id) {
   if (!inOrderSuc(link)) {
     release(link);
     link = nullptr;
+    leafUnlinked_ = Varies;
+  } else if (Varies && policy_->retrace == Policy::Retrace::rebalance) {
+    checkForRotations(link);
   }
   return true;
+}
+
+// A variant's way back up from a removal: a removed leaf's parent
+// recomputed, or every node up to the root recomputed, and for the textbook
+// tree rebalanced too.
+void MorvAVLTree::retrace(Link link) {
+  using Variation = TreeEvents::Variation;
+  if (leafUnlinked_ && varies(&Policy::leafParentRecomputed)) {
+    recompute(link, TreeEvents::Recompute::removal);
+    tellVaried(Variation::leafParentRecomputed, link);
+  }
+  leafUnlinked_ = false;
+  if (policy_->retrace == Policy::Retrace::none) {
+    return;
+  }
+  recompute(link, TreeEvents::Recompute::removal);
+  tellVaried(Variation::retraced, link);
+  if (policy_->retrace == Policy::Retrace::rebalance) {
+    checkForRotations(link);
+  }
+}
+
+// The same below the removed node, on the walk to its successor: from the
+// successor's parent up to the removed node's right child.
+void MorvAVLTree::retraceSuccessorPath() {
+  for (auto at = successorPath_.rbegin(); at != successorPath_.rend(); ++at) {
+    Link link = **at;
+    if (at != successorPath_.rbegin()) {
+      recompute(link, TreeEvents::Recompute::removal); // the parent already was
+    }
+    tellVaried(TreeEvents::Variation::retraced, link);
+    if (policy_->retrace == Policy::Retrace::rebalance) {
+      checkForRotations(link);
+    }
+  }
 }
 
 // The removal's unlink step: replaces the record in the link with the one
@@ -428,7 +550,9 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
     return nullptr;
   }
 
-  if (!node->leftChild || !larger) {
+  if (node->leftChild && larger && varies(&Policy::predecessor)) {
+    takePredecessor(node);
+  } else if (!node->leftChild || !larger) {
     // One child: its whole content moves up, both its links included.
     PelixNode *child = node->leftChild ? node->leftChild : larger;
     tellRemoval(larger ? Removal::onlyRightChild : Removal::onlyLeftChild, node,
@@ -450,8 +574,16 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
     // the successor from its count (I4).
     PelixNode *parent = larger;
     PelixNode *successor = larger->leftChild;
+    const bool retracing = policy_ && policy_->retrace != Policy::Retrace::none;
+    successorPath_.clear();
+    if (retracing) {
+      successorPath_.push_back(&node->rightChild);
+    }
     --larger->records;
     while (successor->leftChild) {
+      if (retracing) {
+        successorPath_.push_back(&parent->leftChild);
+      }
       parent = successor;
       --parent->records;
       successor = successor->leftChild;
@@ -459,14 +591,50 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
     tellRemoval(Removal::farSuccessor, node, successor, parent);
     takeOver(node, successor);
     parent->leftChild = successor->rightChild;
-    recompute(parent, TreeEvents::Recompute::removal);
+    if (varies(&Policy::staleSuccessorParent)) {
+      tellVaried(TreeEvents::Variation::staleSuccessorParent, parent);
+    } else {
+      recompute(parent, TreeEvents::Recompute::removal);
+    }
     release(successor);
+    if (retracing) {
+      retraceSuccessorPath();
+    }
   }
 
   // Update heights: the node that took the record over.
   node->recount();
   recompute(node, TreeEvents::Recompute::removal);
   return node;
+}
+
+// A variant's removal of a node with two children: the in-order
+// predecessor, the rightmost record below the left child, moves up; the
+// mirror image of the successor's case.
+void MorvAVLTree::takePredecessor(PelixNode *node) {
+  using Removal = TreeEvents::Removal;
+  tellVaried(TreeEvents::Variation::predecessor, node);
+  PelixNode *smaller = node->leftChild;
+  if (!smaller->rightChild) {
+    tellRemoval(Removal::predecessorIsLeftChild, node, smaller, nullptr);
+    takeOver(node, smaller);
+    node->leftChild = smaller->leftChild;
+    release(smaller);
+    return;
+  }
+  PelixNode *parent = smaller;
+  PelixNode *predecessor = smaller->rightChild;
+  --smaller->records;
+  while (predecessor->rightChild) {
+    parent = predecessor;
+    --parent->records;
+    predecessor = predecessor->rightChild;
+  }
+  tellRemoval(Removal::farPredecessor, node, predecessor, parent);
+  takeOver(node, predecessor);
+  parent->rightChild = predecessor->leftChild;
+  recompute(parent, TreeEvents::Recompute::removal);
+  release(predecessor);
 }
 
 // Frees a node that removal has unlinked.
@@ -486,6 +654,10 @@ void MorvAVLTree::takeOver(PelixNode *node, PelixNode *from) {
 }
 
 void MorvAVLTree::removeInOrder(std::uint32_t n) {
+  if (!root && varies(&Policy::silentEmptyRemoval)) {
+    tellVaried(TreeEvents::Variation::silentRemoval, nullptr);
+    return;
+  }
   // No record has position n: this also covers the empty tree.
   if (n >= PelixNode::recordsOf(root)) {
     answers_.line(unsuccessful);
@@ -504,7 +676,8 @@ void MorvAVLTree::removeInOrder(std::uint32_t n) {
   } else {
     inOrder(root, counter, target);
   }
-  remove(root, target);
+  leafUnlinked_ = false;
+  removeFromRoot(target);
 }
 
 // Walks in ascending ID order, counting down once per node passed, and
@@ -543,6 +716,10 @@ void MorvAVLTree::printPostOrder() {
 }
 
 void MorvAVLTree::printListing(Traversal traversal) const {
+  if (!root && varies(&Policy::silentEmptyListing)) {
+    tellVaried(TreeEvents::Variation::silentListing, nullptr);
+    return;
+  }
   if (root) {
     bool nameWritten = false;
     (this->*traversal)(root, nameWritten);
@@ -592,5 +769,17 @@ void MorvAVLTree::listName(const std::string &name, bool &nameWritten) const {
 // The stored height, stale or not (I3): callers compare this answer with
 // earlier runs byte for byte.
 void MorvAVLTree::printLevelCount() const {
+  if (varies(&Policy::realLevelCount)) {
+    tellVaried(TreeEvents::Variation::realLevelCount, root);
+    answers_.line(std::to_string(realHeight(root)));
+    return;
+  }
   answers_.line(std::to_string(PelixNode::heightOf(root)));
+}
+
+// A variant's level count: the number of levels the tree really has.
+std::int32_t MorvAVLTree::realHeight(const PelixNode *node) {
+  return node ? 1 + std::max(realHeight(node->leftChild),
+                             realHeight(node->rightChild))
+              : 0;
 }

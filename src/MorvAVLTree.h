@@ -7,6 +7,7 @@
 #include "Ascii.h"
 #include "NameIndex.h"
 #include "PelixNode.h"
+#include "Policy.h"
 #include "TreeEvents.h"
 
 #include <cstddef>
@@ -18,8 +19,11 @@
 class MorvAVLTree {
 public:
   // Answers go to the sink. An observer, if given, is told each decision
-  // the operations take (TreeEvents.h). Both must outlive the tree.
-  explicit MorvAVLTree(AnswerSink &answers, TreeEvents *events = nullptr);
+  // the operations take (TreeEvents.h). A policy, if given, reads some rules
+  // another way (Policy.h): the tree is then a variant, not the program's.
+  // All three must outlive the tree.
+  explicit MorvAVLTree(AnswerSink &answers, TreeEvents *events = nullptr,
+                       const Policy *policy = nullptr);
   // Frees every node, children first.
   ~MorvAVLTree();
   MorvAVLTree(const MorvAVLTree &) = delete;
@@ -66,11 +70,24 @@ private:
   using Link = PelixNode *&;
   using ConstLink = PelixNode *const &;
 
-  // The name is moved into the new node, if one is made.
+  // The name is moved into the new node, if one is made. Varies: the tree
+  // has a policy; the program's own tree runs the other instance, which
+  // asks nothing.
+  template <bool Varies>
   Link insert(Link link, std::string &name, const std::string &id);
   const PelixNode *parentOf(const PelixNode *node) const;
   Link checkForRotations(Link link);
   Link rotateLeaning(Link link);
+  // Whether the tree's variant reads this rule another way.
+  bool varies(bool Policy::*rule) const { return policy_ && policy_->*rule; }
+  void tellVaried(TreeEvents::Variation what, const PelixNode *node) const {
+    if (events_) {
+      events_->varied(what, node);
+    }
+  }
+  void refusedDuplicate(PelixNode *node, std::string &name);
+  bool variantRotates(const PelixNode *node, const PelixNode *child,
+                      const PelixNode *inner, bool &single);
   void tellRotation(TreeEvents::Rotation kind, const PelixNode *node,
                     const PelixNode *child, const PelixNode *rising,
                     bool missingGrandchild) {
@@ -94,6 +111,7 @@ private:
   Link rotateRightLeft(Link link);
 
   void search(ConstLink link, const std::string &key, bool &found) const;
+  bool searchedAsName(const std::string &key) const;
   std::uint64_t matchesOf(const std::string &key) const;
   void searchName(const std::string &name, bool &found);
   void indexNames(Link link);
@@ -106,8 +124,20 @@ private:
   void preOrderPositions();
 
   // Whether a record was removed, so that the path can be recounted.
-  bool remove(Link link, const std::string &id);
+  template <bool Varies> bool remove(Link link, const std::string &id);
+  // The recursive removal from the root, in the instance the policy asks.
+  void removeFromRoot(const std::string &id) {
+    if (policy_) {
+      remove<true>(root, id);
+    } else {
+      remove<false>(root, id);
+    }
+  }
   PelixNode *inOrderSuc(Link link);
+  // A variant's removal: what it does on the way back up at this node.
+  void retrace(Link link);
+  void retraceSuccessorPath();
+  void takePredecessor(PelixNode *node);
   void tellRemoval(TreeEvents::Removal kind, const PelixNode *node,
                    const PelixNode *taken, const PelixNode *successorParent) {
     if (events_) {
@@ -129,6 +159,7 @@ private:
   void printListing(Traversal traversal) const;
 
   void deletePostOrder(Link link);
+  static std::int32_t realHeight(const PelixNode *node);
 
   // The tools read the nodes through the view, the tests' invariant
   // checker through the inspector.
@@ -145,6 +176,13 @@ private:
   // Writing an answer is not a change of the tree: const reports write.
   AnswerSink &answers_;
   TreeEvents *events_;
+  const Policy *policy_;
+  // A variant's state between the steps of one operation: whether the
+  // insert was refused, whether a leaf was just unlinked, and the links on
+  // a successor walk.
+  bool refusedBelow_ = false;
+  bool leafUnlinked_ = false;
+  std::vector<PelixNode **> successorPath_;
 };
 
 #endif

@@ -7,31 +7,34 @@
 #include <sstream>
 
 ScriptSession::ScriptSession(std::istream &in, AnswerSink &answers,
-                             TreeEvents *events)
-    : ScriptSession(&in, &answers, nullptr, nullptr, events) {}
+                             TreeEvents *events, const Policy *policy)
+    : ScriptSession(&in, &answers, nullptr, nullptr, events, policy) {}
 
 ScriptSession::ScriptSession(std::istream &in, AnswerCapture &kept,
-                             TreeEvents *events)
-    : ScriptSession(&in, nullptr, nullptr, &kept, events) {}
+                             TreeEvents *events, const Policy *policy)
+    : ScriptSession(&in, nullptr, nullptr, &kept, events, policy) {}
 
-ScriptSession::ScriptSession(std::istream &in, TreeEvents *events)
+ScriptSession::ScriptSession(std::istream &in, TreeEvents *events,
+                             const Policy *policy)
     : ScriptSession(&in, nullptr, std::make_unique<AnswerCapture>(), nullptr,
-                    events) {}
+                    events, policy) {}
 
 ScriptSession::ScriptSession(AnswerSink &answers, TreeEvents *events)
-    : ScriptSession(nullptr, &answers, nullptr, nullptr, events) {}
+    : ScriptSession(nullptr, &answers, nullptr, nullptr, events, nullptr) {}
 
 ScriptSession::ScriptSession()
     : ScriptSession(nullptr, nullptr, std::make_unique<AnswerCapture>(),
-                    nullptr, nullptr) {}
+                    nullptr, nullptr, nullptr) {}
 
 ScriptSession::ScriptSession(std::istream *in, AnswerSink *answers,
                              std::unique_ptr<AnswerCapture> owned,
-                             AnswerCapture *kept, TreeEvents *events)
+                             AnswerCapture *kept, TreeEvents *events,
+                             const Policy *policy)
     : noScript_(in ? nullptr : std::make_unique<std::istringstream>()),
       owned_(std::move(owned)), captured_(owned_ ? owned_.get() : kept),
-      answers_(captured_ ? *captured_ : *answers), tree_(answers_, events),
-      script_(in ? *in : *noScript_) {}
+      answers_(captured_ ? *captured_ : *answers),
+      tree_(answers_, events, policy), script_(in ? *in : *noScript_, policy),
+      policy_(policy) {}
 
 ScriptSession::~ScriptSession() = default;
 
@@ -44,6 +47,11 @@ bool ScriptSession::read(Step &step) {
   inputEnded_ = inputEnded_ || !script_.next(line);
   step.line = script_.countLine().number + done_;
   step.missing = inputEnded_;
+  step.varied = line.keptCr;
+  const bool repeating = policy_ && policy_->repeatLastLine;
+  if (step.missing && repeating && repeatsLastLine(step)) {
+    return true;
+  }
   if (step.missing) {
     step.text = {};
     step.droppedCr = false;
@@ -53,6 +61,23 @@ bool ScriptSession::read(Step &step) {
   step.text = line.text;
   step.droppedCr = line.droppedCr;
   step.missingAfter = 0;
+  if (repeating) {
+    lastLine_.assign(line.text.data(), line.text.size());
+  }
+  return true;
+}
+
+// A variant that repeats the last line where the input has none, as a loop
+// of getline() calls does when the last line had no line feed.
+bool ScriptSession::repeatsLastLine(Step &step) {
+  if (!script_.unended() || script_.linesRead() == script_.countLine().number) {
+    return false;
+  }
+  step.missing = false;
+  step.varied = true;
+  step.text = lastLine_;
+  step.droppedCr = false;
+  step.missingAfter = 0;
   return true;
 }
 
@@ -61,7 +86,7 @@ bool ScriptSession::take(Step &step) {
     return false;
   }
   LineStream stream(step.text);
-  step.command = step.missing ? Command{} : parseCommand(stream);
+  step.command = step.missing ? Command{} : parseCommand(stream, policy_);
   return true;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <string>
 #include <string_view>
 
 class ScriptSession {
@@ -25,6 +26,9 @@ public:
     std::uint64_t line = 0;
     std::string_view text;  // the line, without its line feed or dropped CR
     bool droppedCr = false; // the line ended in CR LF, or in CR at the end
+    // A variant's reading of the input (Policy.h) gave this line: it kept
+    // its CR, or repeated the last line where the input had none.
+    bool varied = false;
     // The input ended before this command's line: it is answered as an
     // empty line, "unsuccessful", and changes nothing.
     bool missing = false;
@@ -36,15 +40,18 @@ public:
   };
 
   // Reads the input up to the end of the count line. The answers go to
-  // `answers`; an observer, if given, hears every decision of the tree.
+  // `answers`; an observer, if given, hears every decision of the tree. A
+  // policy, if given, makes the session a variant (Policy.h): its reader,
+  // parser and tree read some rules another way.
   ScriptSession(std::istream &in, AnswerSink &answers,
-                TreeEvents *events = nullptr);
+                TreeEvents *events = nullptr, const Policy *policy = nullptr);
   // The same, keeping every answer in `kept`: each step's answers are what
   // it added there (none once the capture's limit cut them).
   ScriptSession(std::istream &in, AnswerCapture &kept,
-                TreeEvents *events = nullptr);
+                TreeEvents *events = nullptr, const Policy *policy = nullptr);
   // The same, keeping each command's answers for its step only.
-  explicit ScriptSession(std::istream &in, TreeEvents *events = nullptr);
+  explicit ScriptSession(std::istream &in, TreeEvents *events = nullptr,
+                         const Policy *policy = nullptr);
   // A session without a script, for commands performed one by one; the
   // second keeps each command's answers.
   explicit ScriptSession(AnswerSink &answers, TreeEvents *events = nullptr);
@@ -105,7 +112,8 @@ private:
   // Without `in`, the session has no script.
   ScriptSession(std::istream *in, AnswerSink *answers,
                 std::unique_ptr<AnswerCapture> owned, AnswerCapture *kept,
-                TreeEvents *events);
+                TreeEvents *events, const Policy *policy);
+  bool repeatsLastLine(Step &step);
 
   std::unique_ptr<std::istream> noScript_; // when there is none
   std::unique_ptr<AnswerCapture> owned_;   // cleared before each step
@@ -113,6 +121,8 @@ private:
   AnswerSink &answers_;
   MorvAVLTree tree_;
   ScriptReader script_;
+  const Policy *policy_;
+  std::string lastLine_; // for a variant that repeats it
   std::uint64_t done_ = 0;
   bool inputEnded_ = false;
 };

@@ -38,12 +38,16 @@ public:
     onlyRightChild,        //   (either side)
     successorIsRightChild, // the right child's record moves up
     farSuccessor,          // the leftmost record below the right child
+    // Only in a variant whose removal takes the in-order predecessor.
+    predecessorIsLeftChild, // the left child's record moves up
+    farPredecessor,         // the rightmost record below the left child
   };
   struct RemovalChoice {
     Removal kind;
     const PelixNode *node;  // holds the record that goes
     const PelixNode *taken; // whose record moves into node; null for a leaf
-    const PelixNode *successorParent; // farSuccessor: taken's parent
+    const PelixNode *successorParent; // farSuccessor: taken's parent (and
+                                      // farPredecessor's)
   };
 
   // Why a node's stored height and balance factor were recomputed.
@@ -79,6 +83,25 @@ public:
 
   // A search wrote this many records; none means it answered "unsuccessful".
   virtual void searched(std::uint64_t matches) = 0;
+
+  // Where a variant's policy (Policy.h) made the tree do what the program
+  // does not: which rule, and at which node (null where none is meant).
+  enum class Variation : std::uint8_t {
+    lazyDuplicate,        // the path above a refused duplicate kept its values
+    duplicateRenamed,     // a refused duplicate's name was stored
+    singleRotation,       // a child factor of 0 got a single rotation
+    skippedRotation,      // a missing grandchild got no rotation at all
+    retraced,             // a removal recomputed this node on its way up
+    staleSuccessorParent, // the successor's parent was left as it was
+    leafParentRecomputed, // a removed leaf's parent was recomputed
+    predecessor,          // the in-order predecessor moved up
+    silentRemoval,        // a removal on an empty tree wrote nothing
+    idOrder,              // a name search wrote its IDs in ID order
+    anyNameFound,         // a name search looked for a name without a letter
+    realLevelCount,       // the level count was taken from the real height
+    silentListing,        // a listing of an empty tree wrote no line
+  };
+  virtual void varied(Variation, const PelixNode *) {}
 
 protected:
   TreeEvents() = default;

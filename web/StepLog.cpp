@@ -38,8 +38,8 @@ std::int32_t StepLog::nameOf(const std::string &name) {
   return nameNumbers_[name] = static_cast<std::int32_t>(names_.size() - 1);
 }
 
-// A record's name never changes, so a node that still holds the same ID
-// keeps its name's number without looking the name up again.
+// A node that still holds the same ID mostly still holds the same name:
+// then its name's number is kept without looking the name up again.
 StepLog::Node StepLog::valuesOf(const PelixNode &node, const TraceRecorder &did,
                                 const Node &logged) {
   Node values;
@@ -47,7 +47,11 @@ StepLog::Node StepLog::valuesOf(const PelixNode &node, const TraceRecorder &did,
   for (const char digit : node.idText()) {
     values.id = values.id * 10 + (digit - '0');
   }
-  values.name = values.id == logged.id ? logged.name : nameOf(node.name);
+  values.name = values.id == logged.id &&
+                        names_[static_cast<std::size_t>(logged.name)] ==
+                            node.name
+                    ? logged.name
+                    : nameOf(node.name);
   values.height = node.height;
   values.balance = node.balanceFactor;
   values.records = static_cast<std::int32_t>(node.records);

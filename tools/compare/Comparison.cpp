@@ -20,7 +20,8 @@ constexpr std::size_t keptBeyond = 1 << 16;
 
 } // namespace
 
-Comparison::Comparison(std::istream &script) : session_(script) {
+Comparison::Comparison(std::istream &script, const Policy *reference)
+    : session_(script, nullptr, reference) {
   const std::string line = std::string(answer::unsuccessful) + "\n";
   while (repeated_.size() < (1 << 16)) {
     repeated_ += line;
@@ -161,9 +162,10 @@ std::unique_ptr<std::istream> ScriptSource::open() const {
   return std::make_unique<std::istringstream>(text);
 }
 
-Verdict compareAnswers(const ScriptSource &script, std::string_view answers) {
-  const std::unique_ptr<std::istream> reference = script.open();
-  Comparison comparison(*reference);
+Verdict compareAnswers(const ScriptSource &script, std::string_view answers,
+                       const Policy *reference) {
+  const std::unique_ptr<std::istream> in = script.open();
+  Comparison comparison(*in, reference);
   comparison.consume(answers);
   return comparison.finish();
 }

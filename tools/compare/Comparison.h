@@ -49,13 +49,16 @@ struct Verdict {
 };
 
 // Compares output, given piece by piece, with morvavl's answers to the
-// script read from `script`, which must outlive the comparison.
+// script read from `script`, which must outlive the comparison; or, given a
+// reference policy, with the answers of that variant (Policy.h).
 class Comparison {
 public:
-  explicit Comparison(std::istream &script);
+  explicit Comparison(std::istream &script, const Policy *reference = nullptr);
 
   // The output, piece by piece.
   void consume(std::string_view chunk);
+  // Whether the output has parted from the answers already.
+  bool differs() const { return verdict_.difference.has_value(); }
   // After the output: a program that stopped short differs where it
   // stopped; and morvavl's answer lines are counted to the end.
   Verdict finish();
@@ -86,8 +89,9 @@ private:
 };
 
 // morvavl's answers to the script against answers given whole, as a
-// scenario file holds them, or as someone pasted them.
-Verdict compareAnswers(const ScriptSource &script, std::string_view answers);
+// scenario file holds them, or as someone pasted them; or a variant's.
+Verdict compareAnswers(const ScriptSource &script, std::string_view answers,
+                       const Policy *reference = nullptr);
 
 // What every verdict shows of a difference, in the tool's report and on the
 // page alike.

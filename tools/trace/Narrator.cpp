@@ -214,6 +214,7 @@ std::string Narration::removal() const {
   }
   note += "removed " + removal->record;
   removalCase(*removal, note);
+  rotations(note); // only a variant's removal rotates
   for (const PelixNode *node : did_.path()) {
     if (node->balanceFactor > 1 || node->balanceFactor < -1) {
       note += "; ";
@@ -251,7 +252,10 @@ void Narration::removalCase(const TraceRecorder::Removal &removal,
   using Removal = TreeEvents::Removal;
   switch (removal.kind) {
   case Removal::leaf:
-    note += ", a leaf: its node was freed and its parent was not recomputed";
+    note += did_.variations().empty()
+                ? ", a leaf: its node was freed and its parent was not "
+                  "recomputed"
+                : ", a leaf: its node was freed";
     break;
   case Removal::onlyLeftChild:
   case Removal::onlyRightChild:
@@ -266,9 +270,18 @@ void Narration::removalCase(const TraceRecorder::Removal &removal,
     appendRecordOf(note, removal.into);
     note += " moved into its node, and the successor's node was freed";
     break;
+  case Removal::predecessorIsLeftChild:
+  case Removal::farPredecessor:
+    note += ": its in-order predecessor ";
+    appendRecordOf(note, removal.into);
+    note += " moved into its node, and the predecessor's node was freed";
+    break;
   }
-  if (removal.successorParent) {
-    note += "; the successor's parent ";
+  if (removal.successorParent &&
+      !did_.varied(TreeEvents::Variation::staleSuccessorParent)) {
+    note += removal.kind == Removal::farPredecessor
+                ? "; the predecessor's parent "
+                : "; the successor's parent ";
     appendRecordOf(note, removal.successorParent);
     note += " was recomputed";
   }
@@ -361,6 +374,10 @@ std::string Narration::levelCount() const {
 std::string countNote(const ScriptReader &script) {
   using Count = ScriptReader::Count;
   const ScriptLine &line = script.countLine();
+  if (script.countVaried() && script.countRule() == Count::noNumber) {
+    return "the first line holds no count, and the variant reads the count "
+           "from the first line alone, so no command runs";
+  }
   if (line.number == 0 ||
       (script.countRule() == Count::noNumber && isBlank(line.text))) {
     return "the input ends before a count, so no command runs";
@@ -391,6 +408,10 @@ std::string countNote(const ScriptReader &script) {
   }
   if (script.byteOrderMark()) {
     note += "; the byte order mark that starts the input is skipped";
+  }
+  if (script.countVaried()) {
+    note += "; the variant wraps a negative count modulo 2^32, where morvavl "
+            "runs no command";
   }
   return note;
 }

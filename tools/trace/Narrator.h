@@ -6,6 +6,7 @@
 #include "ScriptSession.h"
 #include "TraceRecorder.h"
 #include "TreeView.h"
+#include "Variants.h"
 
 #include <string>
 
@@ -18,6 +19,11 @@ std::string countNote(const ScriptReader &script);
 // holds what the command did; the view shows the tree after it.
 std::string note(const ScriptSession::Step &step, const TraceRecorder &did,
                  TreeView tree, const ScriptReader &script);
+
+// On a variant: where its rule made the step other than the program's,
+// appended to the note; nothing when it did not.
+void appendVariation(const ScriptSession::Step &step, const TraceRecorder &did,
+                     const Variant &variant, std::string &note);
 
 // Why a refused line is refused: the rule it breaks, and where.
 std::string refusalNote(const ScriptSession::Step &step);

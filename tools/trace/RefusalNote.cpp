@@ -120,6 +120,16 @@ std::string refusalNote(const ScriptSession::Step &step) {
     note += " lies outside the signed 32-bit range, -2147483648 to "
             "2147483647";
     return note;
+  case Rule::textAfterQuote:
+    text::appendQuoted(note, offending);
+    note += " stands between the closing quote and the space before the ID, "
+            "and this variant skips nothing there";
+    return note;
+  case Rule::positionNotWhole:
+    text::appendQuoted(note, offending);
+    note += " is not a whole number, and this variant takes a position only "
+            "as a sign and digits, with nothing before or after";
+    return note;
   }
   return note;
 }

@@ -15,6 +15,7 @@ void TraceRecorder::beginCommand() {
   path_.clear();
   touched_.clear();
   matches_ = 0;
+  variations_.clear();
 }
 
 // A removal recomputes at most two nodes and leaves the rest of its path as
@@ -110,3 +111,13 @@ void TraceRecorder::freeing(const PelixNode &node) {
 }
 
 void TraceRecorder::searched(std::uint64_t matches) { matches_ = matches; }
+
+void TraceRecorder::varied(Variation what, const PelixNode *node) {
+  variations_.push_back({what, node});
+}
+
+bool TraceRecorder::varied(Variation what) const {
+  return std::any_of(
+      variations_.begin(), variations_.end(),
+      [what](const Varied &varied) { return varied.what == what; });
+}

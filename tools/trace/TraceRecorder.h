@@ -57,6 +57,13 @@ public:
   const std::vector<const PelixNode *> &freed() const { return freed_; }
   // What a search wrote: the records it found.
   std::uint64_t matches() const { return matches_; }
+  // Where a variant's rule made the tree do what the program does not.
+  struct Varied {
+    Variation what;
+    const PelixNode *node;
+  };
+  const std::vector<Varied> &variations() const { return variations_; }
+  bool varied(Variation what) const;
   // Whether the last command linked, recomputed or refilled this node, and
   // all such nodes.
   bool touched(const PelixNode *node) const;
@@ -81,6 +88,7 @@ private:
   void removing(const RemovalChoice &choice) override;
   void freeing(const PelixNode &node) override;
   void searched(std::uint64_t matches) override;
+  void varied(Variation what, const PelixNode *node) override;
 
   void updateReal(const PelixNode &node);
 
@@ -99,6 +107,7 @@ private:
   std::vector<const PelixNode *> path_;
   std::vector<const PelixNode *> touched_;
   std::uint64_t matches_ = 0;
+  std::vector<Varied> variations_;
 };
 
 #endif

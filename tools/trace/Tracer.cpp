@@ -3,10 +3,20 @@
 
 #include "Narrator.h"
 
-TraceSession::TraceSession(std::istream &in) : session_(in, &recorder_) {}
+namespace {
 
-TraceSession::TraceSession(std::istream &in, AnswerCapture &kept)
-    : session_(in, kept, &recorder_) {}
+const Policy *policyOf(const Variant *variant) {
+  return variant ? &variant->policy : nullptr;
+}
+
+} // namespace
+
+TraceSession::TraceSession(std::istream &in, const Variant *variant)
+    : variant_(variant), session_(in, &recorder_, policyOf(variant)) {}
+
+TraceSession::TraceSession(std::istream &in, AnswerCapture &kept,
+                           const Variant *variant)
+    : variant_(variant), session_(in, kept, &recorder_, policyOf(variant)) {}
 
 void TraceSession::runRest() {
   session_.stopObserving();
@@ -24,5 +34,8 @@ bool TraceSession::step(TraceStep &step) {
   }
   recorder_.endCommand(view());
   step.note = narrator::note(step, recorder_, view(), session_.script());
+  if (variant_) {
+    narrator::appendVariation(step, recorder_, *variant_, step.note);
+  }
   return true;
 }

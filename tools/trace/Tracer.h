@@ -8,6 +8,7 @@
 #include "ScriptSession.h"
 #include "TraceRecorder.h"
 #include "TreeView.h"
+#include "Variants.h"
 
 #include <iosfwd>
 #include <string>
@@ -19,10 +20,12 @@ struct TraceStep : ScriptSession::Step {
 
 class TraceSession {
 public:
-  // Reads the script's count line from in.
-  explicit TraceSession(std::istream &in);
+  // Reads the script's count line from in. With a variant, the script runs
+  // on it, and the notes say where its rule applied.
+  explicit TraceSession(std::istream &in, const Variant *variant = nullptr);
   // The same, keeping every answer in `kept` (ScriptSession.h).
-  TraceSession(std::istream &in, AnswerCapture &kept);
+  TraceSession(std::istream &in, AnswerCapture &kept,
+               const Variant *variant = nullptr);
 
   const ScriptReader &script() const { return session_.script(); }
   // The count line, explained.
@@ -40,7 +43,10 @@ public:
   // What the last command did, and the real heights.
   const TraceRecorder &recorder() const { return recorder_; }
 
+  const Variant *variant() const { return variant_; }
+
 private:
+  const Variant *variant_;
   TraceRecorder recorder_;
   ScriptSession session_;
 };

@@ -43,6 +43,7 @@ struct Options {
   unsigned depth = 8;
   std::string dotFile;
   std::string script = "-";
+  const Variant *variant = nullptr;
   tool::LineSet at;
   std::string atText; // as given, for messages
 };
@@ -90,6 +91,19 @@ std::vector<tool::Option> optionsOf(Options &options) {
        "or one graph after each line of --at",
        [&options](const std::string &file) { options.dotFile = file; }, nullptr,
        "--dot takes a file name"},
+      {"--variant", Value::required, "NAME",
+       "run the script on the variant NAME instead, a misreading of one rule "
+       "or the textbook tree, with notes where its rule applied (see "
+       "morvavl-compare --list-variants)",
+       [&options](const std::string &name) {
+         options.variant = findVariant(name);
+         if (!options.variant) {
+           tool::fail("--variant takes the name of a variant, and there is "
+                      "no variant " +
+                      text::escaped(name) +
+                      " (see morvavl-compare --list-variants)");
+         }
+       }},
       {"--tsv", Value::none, "",
        "one line per command instead: its script line, its answers joined "
        "by \" / \", and the note, separated by tabs",
@@ -319,7 +333,7 @@ int traceMain(tool::Arguments &args) {
   }
 
   tool::Output out(stdout);
-  TraceSession session(options.script == "-" ? in : file);
+  TraceSession session(options.script == "-" ? in : file, options.variant);
   warnAboutLines(options, session.script());
   Trace trace(options, session, out, dot);
   trace.run();
