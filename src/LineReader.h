@@ -68,8 +68,11 @@ public:
       begin_ = 0;
       end_ = refill();
       if (end_ == 0) {
-        unended_ = !carry_.empty();
-        return unended_ && takeCarry(line);
+        if (carry_.empty()) {
+          return false;
+        }
+        unended_ = true;
+        return takeCarry(line);
       }
     }
   }

@@ -27,6 +27,7 @@
 #include "TreeView.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -154,7 +155,10 @@ int main(int argc, char **argv) {
     Command &command = step.command;
     using Kind = Command::Kind;
     if (fault == "positions-from-1" && command.kind == Kind::removeInOrder) {
-      --command.position;
+      // Position 0 becomes -1, past every record; the least wraps to the
+      // most.
+      command.position =
+          command.position == INT32_MIN ? INT32_MAX : command.position - 1;
     }
     std::string answers;
     if (fault == "lazy-duplicate" && command.kind == Kind::insert &&

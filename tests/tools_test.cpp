@@ -340,6 +340,52 @@ TEST(Compare, PassesAreNamedListedAndChosen) {
   EXPECT_EQ(run.out.find("round-ids"), std::string::npos) << run.out;
 }
 
+// A program whose answers are those of a catalogued misreading is
+// diagnosed by its name, and checked against that variant it then agrees;
+// one that differs otherwise (wrong answers no variant gives, a crash, a
+// hang, a complaint, random output) gets "none", and morvavl no diagnosis.
+TEST(Compare, DiagnosisNamesTheMisreadingAndOnlyIt) {
+  for (const char *fault : {"lazy-duplicate", "positions-from-1",
+                            "real-level-count", "stale-successor-parent"}) {
+    const ScratchDir dir;
+    ToolRun run =
+        shell(std::string("{compare} --generate 20 {faulty} ") + fault, dir);
+    EXPECT_EQ(run.status, 1) << fault;
+    EXPECT_NE(run.out.find(std::string("\ndiagnosis: ") + fault + "\n  " +
+                           fault + ": it answers as if "),
+              std::string::npos)
+        << run.out.substr(run.out.rfind("diagnosis"));
+    run = shell(std::string("{compare} --generate 20 --seed 500 --reference ") +
+                    fault + " {faulty} " + fault,
+                dir);
+    EXPECT_EQ(run.status, 0) << fault << "\n" << run.out;
+  }
+  for (const char *other :
+       {"{faulty} swap-listing", "{faulty} signal-after 3",
+        "--timeout 0.5 {faulty} hang-after 3", "{faulty} complain",
+        "sh -c 'cat >/dev/null; od -An -N64 /dev/urandom'"}) {
+    const ScratchDir dir;
+    const ToolRun run =
+        shell(std::string("{compare} --generate 3 ") + other, dir);
+    EXPECT_EQ(run.status, 1) << other;
+    EXPECT_NE(run.out.find("\ndiagnosis: none of the known misreadings\n"),
+              std::string::npos)
+        << other << "\n"
+        << run.out;
+  }
+  const ScratchDir dir;
+  ToolRun run = shell("{compare} --generate 10 {morvavl}", dir);
+  EXPECT_EQ(run.out.find("diagnosis"), std::string::npos) << run.out;
+  run = shell("{compare} --generate 3 --junit {dir}/j.xml {faulty} "
+              "lazy-duplicate",
+              dir);
+  EXPECT_NE(readFile(dir / "j.xml").find("; diagnosis: lazy-duplicate\">"),
+            std::string::npos);
+  run = shell("{compare} --list-variants", dir);
+  EXPECT_GE(std::count(run.out.begin(), run.out.end(), '\n'), 15);
+  EXPECT_NE(run.out.find("\ntextbook\tremovals retrace"), std::string::npos);
+}
+
 // One test case per script, the differing ones with a failure whose message
 // is the first difference; names escaped for XML.
 TEST(Compare, JUnitReportHasACasePerScript) {

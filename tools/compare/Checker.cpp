@@ -3,6 +3,7 @@
 // that differs when asked.
 #include "Checker.h"
 
+#include "Diagnosis.h"
 #include "Generator.h"
 #include "JUnit.h"
 #include "Reducer.h"
@@ -40,19 +41,20 @@ public:
   int run(const std::vector<ScriptSource> &given) {
     int status = 0;
     for (const ScriptSource &script : given) {
-      if (!check(script, status)) {
+      if (!check(script, status, [&script] { return script; })) {
         return finish(status);
       }
     }
     for (std::uint64_t k = 0; k < options_.generate; ++k) {
-      const std::uint64_t seed = options_.seed + k;
-      const std::string size = std::to_string(options_.commands);
-      const ScriptSource script{
-          "generated " + options_.kind + " script, seed " +
-              std::to_string(seed) + " (morvavl-generate " + options_.kind +
-              " " + size + " " + std::to_string(seed) + ")",
-          generateScript(options_.kind, options_.commands, seed), ""};
-      if (!check(script, status)) {
+      const auto generated = [this, seed = options_.seed + k] {
+        const std::string size = std::to_string(options_.commands);
+        return ScriptSource{
+            "generated " + options_.kind + " script, seed " +
+                std::to_string(seed) + " (morvavl-generate " + options_.kind +
+                " " + size + " " + std::to_string(seed) + ")",
+            generateScript(options_.kind, options_.commands, seed), ""};
+      };
+      if (!check(generated(), status, generated)) {
         return finish(status);
       }
     }
@@ -60,12 +62,18 @@ public:
   }
 
 private:
-  // Checks one script; false to stop.
-  bool check(const ScriptSource &script, int &status) {
+  // Whether a diagnosis is made: not when the answers expected are a
+  // variant's already.
+  bool diagnosing() const { return !options_.program.reference; }
+
+  // Checks one script, which `again` makes anew; false to stop.
+  bool check(const ScriptSource &script, int &status,
+             std::function<ScriptSource()> again) {
     ++checked_;
     const auto start = std::chrono::steady_clock::now();
-    Outcome outcome = runAndCompare(options_.program, script,
-                                    options_.reduceFile.empty() ? 0 : 1 << 20);
+    Outcome outcome = runAndCompare(
+        options_.program, script, options_.reduceFile.empty() ? 0 : keptOutput,
+        diagnosing() ? &spool_ : nullptr);
     const double took =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
             .count();
@@ -74,6 +82,7 @@ private:
                  outcome.end.startError);
     }
     if (!outcome.differs()) {
+      diagnosis_.agreeing(std::move(again));
       junit_.passed(text::escaped(script.name), took);
       if (options_.verbose || outcome.end.leftRunning != 0) {
         say(script.name + ": agrees\n" + remarks(outcome));
@@ -82,8 +91,14 @@ private:
     }
     ++differing_;
     status = 1;
-    const std::string report = describe(script, outcome, options_.depth);
-    junit_.failed(text::escaped(script.name), took, summarize(outcome), report);
+    if (diagnosing()) {
+      diagnosis_.differing(script, outcome, spool_);
+    }
+    const Variant *reference = options_.program.reference;
+    const std::string report =
+        describe(script, outcome, options_.depth, reference);
+    junit_.failed(text::escaped(script.name), took,
+                  summarize(outcome, reference), report);
     say(report);
     if (!options_.reduceFile.empty()) {
       shrink(script, std::move(outcome));
@@ -115,14 +130,20 @@ private:
       tool::fail(tool::cannotWrite(options_.reduceFile));
     }
     const ScriptSource shrunk{options_.reduceFile, reduction.script, ""};
+    const Outcome &witness = reduction.outcome;
+    if (diagnosing()) {
+      diagnosis_.differing(shrunk, witness, witness.output,
+                           witness.output.size() < keptOutput);
+    }
+    const Variant *reference = options_.program.reference;
     say("\nshrunk to " +
         text::counted(commandsOf(reduction.script), "command", "commands") +
         " in " + text::counted(reduction.runs, "run", "runs") +
         " of the program" +
         (reduction.limitReached ? " (the --max-runs limit)" : "") +
         "; written to " + options_.reduceFile + ":\n" +
-        describeEach(shrunk, reduction.outcome) +
-        describe(shrunk, reduction.outcome, options_.depth));
+        describeEach(shrunk, witness, reference) +
+        describe(shrunk, witness, options_.depth, reference));
   }
 
   static std::uint64_t commandsOf(const std::string &script) {
@@ -141,6 +162,10 @@ private:
     }
     if (stoppedEarly_) {
       summary += "; stopped there, as --max-failures asks";
+    }
+    if (diagnosing() && diagnosis_.made()) {
+      say((options_.reduceFile.empty() ? "" : "\n") + diagnosis_.report());
+      junit_.addToFailures("; " + diagnosis_.line());
     }
     if (options_.reduceFile.empty()) {
       say(summary + "\n");
@@ -164,8 +189,14 @@ private:
     }
   }
 
+  // The output kept from each run of a reduction, for the report on the
+  // shortest script.
+  static constexpr std::size_t keptOutput = 1 << 20;
+
   const CompareOptions &options_;
   JUnitReport junit_;
+  OutputSpool spool_;
+  Diagnosis diagnosis_;
   std::uint64_t checked_ = 0;
   std::uint64_t differing_ = 0;
   bool stoppedEarly_ = false;

@@ -10,14 +10,21 @@ bool Outcome::differs() const {
 }
 
 Outcome runAndCompare(const Program &program, const ScriptSource &script,
-                      std::size_t keepOutput) {
-  const std::unique_ptr<std::istream> reference = script.open();
+                      std::size_t keepOutput, OutputSpool *spool) {
+  const std::unique_ptr<std::istream> expected = script.open();
   const std::unique_ptr<std::istream> input = script.open();
-  Comparison comparison(*reference);
+  Comparison comparison(
+      *expected, program.reference ? &program.reference->policy : nullptr);
+  if (spool) {
+    spool->clear();
+  }
   Outcome outcome;
   outcome.end = runProcess(program.command, *input, program.timeoutSeconds,
                            [&](std::string_view chunk) {
                              comparison.consume(chunk);
+                             if (spool) {
+                               spool->add(chunk);
+                             }
                              if (outcome.output.size() < keepOutput) {
                                outcome.output.append(chunk.substr(
                                    0, keepOutput - outcome.output.size()));

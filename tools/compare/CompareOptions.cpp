@@ -129,6 +129,20 @@ std::vector<tool::Option> optionsOf(CompareOptions &options,
        [&options](const std::string &text) {
          options.program.timeoutSeconds = seconds(text);
        }},
+      {"--reference", Value::required, "NAME",
+       "take the answers expected from the variant NAME instead of "
+       "morvavl: a misreading of one rule, or the textbook tree",
+       [&options](const std::string &name) {
+         options.program.reference = findVariant(name);
+         if (!options.program.reference) {
+           tool::fail("--reference takes the name of a variant, and there "
+                      "is no variant " +
+                      text::escaped(name) + " (see --list-variants)");
+         }
+       }},
+      {"--list-variants", Value::none, "",
+       "list the variants, each name and a tab before its description",
+       [&options](const std::string &) { options.listVariants = true; }},
       {"--max-failures", Value::required, "N",
        "stop after N scripts that differ",
        number(options.maxFailures, "--max-failures", 1)},
@@ -226,6 +240,9 @@ CompareOptions readCompareOptions(tool::Arguments &args) {
                       return true;
                     });
   options.program.command = args.rest();
+  if (options.listVariants) {
+    return options;
+  }
   if (options.listPasses && !options.program.command.empty()) {
     tool::fail("--passes without names lists the passes and runs nothing; "
                "to shrink with some of them, give --passes=NAMES (see "

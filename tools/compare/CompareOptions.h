@@ -23,6 +23,7 @@ struct CompareOptions {
   std::uint64_t maxFailures = 0;   // 0: no limit
   std::vector<std::string> passes; // for --reduce; empty: all
   bool listPasses = false;         // --passes without names
+  bool listVariants = false;
   unsigned depth = 6;
   bool verbose = false;
   Program program;
@@ -33,7 +34,8 @@ const std::string &compareUsage();
 
 // Reads the options and PROGRAM with its arguments, and checks them: that
 // there is something to run, that a generated size can be written, that
-// the files to write can be written. --passes alone asks for nothing else.
+// the files to write can be written. --passes alone and --list-variants ask
+// for nothing else.
 CompareOptions readCompareOptions(tool::Arguments &args);
 
 #endif

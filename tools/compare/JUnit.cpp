@@ -59,6 +59,14 @@ void JUnitReport::failed(std::string_view name, double seconds,
       {std::string(name), seconds, true, std::string(message), kept});
 }
 
+void JUnitReport::addToFailures(std::string_view note) {
+  for (Case &testCase : cases_) {
+    if (testCase.failed) {
+      testCase.message += note;
+    }
+  }
+}
+
 std::string JUnitReport::xml() const {
   std::size_t failures = 0;
   double total = 0;

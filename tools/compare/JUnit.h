@@ -18,6 +18,9 @@ public:
   void failed(std::string_view name, double seconds, std::string_view message,
               std::string_view report);
 
+  // Adds this to the message of every failure so far.
+  void addToFailures(std::string_view note);
+
   // The whole document.
   std::string xml() const;
 

@@ -40,11 +40,22 @@ std::string scriptLine(std::uint64_t line, std::string_view text,
   return "line " + std::to_string(line) + ": " + text::escaped(text);
 }
 
+const Policy *policyOf(const Variant *variant) {
+  return variant ? &variant->policy : nullptr;
+}
+
+// "morvavl's", or the reference variant's.
+std::string whose(const Variant *reference) {
+  return reference ? "the variant " + std::string(reference->name) + "'s"
+                   : "morvavl's";
+}
+
 // The command whose answers hold answer line `answer` (from 0), by
 // stepping the script again.
-std::string commandOfAnswer(const ScriptSource &script, std::uint64_t answer) {
+std::string commandOfAnswer(const ScriptSource &script, std::uint64_t answer,
+                            const Variant *reference) {
   const std::unique_ptr<std::istream> in = script.open();
-  ScriptSession session(*in);
+  ScriptSession session(*in, nullptr, policyOf(reference));
   std::uint64_t lines = 0;
   for (ScriptSession::Step step; session.step(step);) {
     lines += static_cast<std::uint64_t>(
@@ -87,12 +98,13 @@ void appendErrorTail(std::string &report, const ProcessEnd &end) {
 
 } // namespace
 
-std::string summarize(const Outcome &outcome) {
+std::string summarize(const Outcome &outcome, const Variant *reference) {
   const ProcessEnd &end = outcome.end;
   std::vector<std::string> said;
   if (outcome.difference) {
     if (!outcome.difference->afterLast) {
-      said.push_back("its answers differ from morvavl's at script line " +
+      said.push_back("its answers differ from " + whose(reference) +
+                     " at script line " +
                      std::to_string(outcome.difference->line));
     }
     if (outcome.linesWritten < outcome.linesExpected) {
@@ -142,7 +154,7 @@ namespace {
 
 // How the run ended, when it stopped before its time: after which answer.
 void appendStop(std::string &report, const ScriptSource &script,
-                const Outcome &outcome) {
+                const Outcome &outcome, const Variant *reference) {
   const ProcessEnd &end = outcome.end;
   if (!end.timedOut && end.signal == 0) {
     return;
@@ -152,7 +164,8 @@ void appendStop(std::string &report, const ScriptSource &script,
     report += "before it wrote any answer\n";
     return;
   }
-  const std::string line = commandOfAnswer(script, outcome.linesWritten - 1);
+  const std::string line =
+      commandOfAnswer(script, outcome.linesWritten - 1, reference);
   report += "after its answer line " + text::grouped(outcome.linesWritten) +
             (line.empty() ? "" : ", written for " + line) + "\n";
 }
@@ -219,9 +232,10 @@ void appendAnswers(std::string &report, const Difference &difference) {
 // Why morvavl answers so, what came before, and the tree just before.
 // Lineless commands change nothing: the trace stops at the first.
 void appendWhy(std::string &report, const ScriptSource &script,
-               const Difference &difference, unsigned depth) {
+               const Difference &difference, unsigned depth,
+               const Variant *reference) {
   const std::unique_ptr<std::istream> in = script.open();
-  TraceSession session(*in);
+  TraceSession session(*in, reference);
   TraceStep traced;
   std::deque<std::string> before;
   bool lineless = false;
@@ -252,23 +266,25 @@ void appendWhy(std::string &report, const ScriptSource &script,
 } // namespace
 
 std::string describe(const ScriptSource &script, const Outcome &outcome,
-                     unsigned depth) {
-  std::string report = script.name + ": differs: " + summarize(outcome) + "\n";
-  appendStop(report, script, outcome);
+                     unsigned depth, const Variant *reference) {
+  std::string report =
+      script.name + ": differs: " + summarize(outcome, reference) + "\n";
+  appendStop(report, script, outcome, reference);
   report += remarks(outcome);
   if (outcome.difference && outcome.difference->afterLast) {
     appendExtra(report, *outcome.difference);
   } else if (outcome.difference) {
     appendAnswers(report, *outcome.difference);
-    appendWhy(report, script, *outcome.difference, depth);
+    appendWhy(report, script, *outcome.difference, depth, reference);
   }
   appendErrorTail(report, outcome.end);
   return report;
 }
 
-std::string describeEach(const ScriptSource &script, const Outcome &outcome) {
+std::string describeEach(const ScriptSource &script, const Outcome &outcome,
+                         const Variant *reference) {
   const std::unique_ptr<std::istream> in = script.open();
-  TraceSession session(*in);
+  TraceSession session(*in, reference);
   std::string text;
   std::string_view out = outcome.output;
   for (TraceStep traced; session.step(traced);) {

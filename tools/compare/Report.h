@@ -8,7 +8,9 @@
 
 // What differed, in one line without the script's name: "its answers
 // differ from morvavl's at script line 8, and it timed out".
-std::string summarize(const Outcome &outcome);
+// With a reference variant, the answers expected are that variant's.
+std::string summarize(const Outcome &outcome,
+                      const Variant *reference = nullptr);
 
 // The whole report: the summary after the script's name, the script line
 // whose answers first differ with both answers (long lines cut around the
@@ -17,11 +19,12 @@ std::string summarize(const Outcome &outcome);
 // program's standard error. Costs time in proportion to the script and the
 // report, whatever the output's size.
 std::string describe(const ScriptSource &script, const Outcome &outcome,
-                     unsigned depth);
+                     unsigned depth, const Variant *reference = nullptr);
 
 // Every command of a short script, with morvavl's answers, the program's
 // where they differ (from outcome.output), and why morvavl answers so.
-std::string describeEach(const ScriptSource &script, const Outcome &outcome);
+std::string describeEach(const ScriptSource &script, const Outcome &outcome,
+                         const Variant *reference = nullptr);
 
 // What a run deserves a word about even when it agrees: the processes it
 // left running. Empty when there is nothing to say.

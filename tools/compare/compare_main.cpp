@@ -7,6 +7,7 @@
 #include "CompareOptions.h"
 #include "Reducer.h"
 #include "Tool.h"
+#include "Variants.h"
 
 #include <csignal>
 #include <cstdio>
@@ -22,8 +23,21 @@ int listPasses() {
   return 0;
 }
 
+int listVariants() {
+  for (const Variant &variant : variants()) {
+    std::printf("%.*s\t%.*s\n", static_cast<int>(variant.name.size()),
+                variant.name.data(),
+                static_cast<int>(variant.description.size()),
+                variant.description.data());
+  }
+  return 0;
+}
+
 int compareMain(tool::Arguments &args) {
   const CompareOptions options = readCompareOptions(args);
+  if (options.listVariants) {
+    return listVariants();
+  }
   if (options.listPasses) {
     return listPasses();
   }

@@ -22,6 +22,8 @@ struct Variant {
   // one rule, 2 for a whole rule, 3 for several rules at once.
   int scope;
   Policy policy;
+  // A short script on which the variant answers otherwise than morvavl.
+  std::string_view example;
 };
 
 // Every variant, in the order of the sections of docs/behaviour.md.

@@ -1,0 +1,177 @@
+// Candidates are dropped as scripts come; the agreeing scripts are tried
+// once, at the end, on what is left, since by then few candidates are.
+#include "Diagnosis.h"
+
+#include "Text.h"
+
+#include <algorithm>
+#include <istream>
+
+namespace {
+
+// Answers handed on to a comparison as the session writes them.
+class Forwarded final : public AnswerSink {
+public:
+  explicit Forwarded(Comparison &comparison) : comparison_(comparison) {}
+
+protected:
+  bool deliver(std::string_view lines) override {
+    comparison_.consume(lines);
+    return !comparison_.differs();
+  }
+
+private:
+  Comparison &comparison_;
+};
+
+// Whether the variant answers the script exactly as `output` does, fed in
+// pieces; stops at the first difference.
+bool agrees(const ScriptSource &script, const Variant &variant,
+            const std::function<void(Comparison &)> &feed) {
+  const std::unique_ptr<std::istream> in = script.open();
+  Comparison comparison(*in, &variant.policy);
+  feed(comparison);
+  return !comparison.differs() && !comparison.finish().difference;
+}
+
+std::string whyUnexplained(const Outcome &outcome) {
+  const ProcessEnd &end = outcome.end;
+  if (end.timedOut) {
+    return "it timed out";
+  }
+  if (end.signal != 0) {
+    return "it was ended by a signal";
+  }
+  if (end.exitStatus != 0) {
+    return "it exited with status " + std::to_string(end.exitStatus);
+  }
+  if (end.errorBytes != 0) {
+    return "it wrote on standard error";
+  }
+  return "";
+}
+
+} // namespace
+
+bool agreesWithMorvavl(const ScriptSource &script, const Variant &variant) {
+  return agrees(script, variant, [&script](Comparison &comparison) {
+    const std::unique_ptr<std::istream> in = script.open();
+    Forwarded answers(comparison);
+    ScriptSession session(*in, answers);
+    for (ScriptSession::Step step;
+         !comparison.differs() && session.step(step);) {
+      if (step.missing) {
+        session.answerRest();
+      }
+    }
+  });
+}
+
+Diagnosis::Diagnosis() {
+  for (const Variant &variant : variants()) {
+    candidates_.push_back(&variant);
+  }
+}
+
+void Diagnosis::keepIf(const std::function<bool(const Variant &)> &agrees) {
+  candidates_.erase(
+      std::remove_if(candidates_.begin(), candidates_.end(),
+                     [&](const Variant *variant) { return !agrees(*variant); }),
+      candidates_.end());
+}
+
+bool Diagnosis::explicable(const ScriptSource &script, const Outcome &outcome,
+                           bool complete) {
+  made_ = true;
+  const std::string why = whyUnexplained(outcome);
+  if (why.empty() && complete) {
+    return true;
+  }
+  unexplained_ = why.empty() ? "its output on " + script.name +
+                                   " was too large to keep for trying them "
+                                   "on it"
+                             : why;
+  candidates_.clear();
+  return false;
+}
+
+void Diagnosis::differing(const ScriptSource &script, const Outcome &outcome,
+                          const OutputSpool &output) {
+  if (!explicable(script, outcome, output.complete())) {
+    return;
+  }
+  keepIf([&](const Variant &variant) {
+    return agrees(script, variant, [&output](Comparison &comparison) {
+      output.replay([&comparison](std::string_view chunk) {
+        comparison.consume(chunk);
+        return !comparison.differs();
+      });
+    });
+  });
+}
+
+void Diagnosis::differing(const ScriptSource &script, const Outcome &outcome,
+                          std::string_view output, bool complete) {
+  if (!explicable(script, outcome, complete)) {
+    return;
+  }
+  keepIf([&](const Variant &variant) {
+    return agrees(script, variant, [output](Comparison &comparison) {
+      comparison.consume(output);
+    });
+  });
+}
+
+void Diagnosis::agreeing(std::function<ScriptSource()> script) {
+  agreeing_.push_back(std::move(script));
+}
+
+std::vector<const Variant *> Diagnosis::matches() {
+  if (!tried_) {
+    tried_ = true;
+    for (const auto &script : agreeing_) {
+      if (candidates_.empty()) {
+        break;
+      }
+      const ScriptSource source = script();
+      keepIf([&](const Variant &variant) {
+        return agreesWithMorvavl(source, variant);
+      });
+    }
+  }
+  std::vector<const Variant *> found = candidates_;
+  std::stable_sort(
+      found.begin(), found.end(),
+      [](const Variant *a, const Variant *b) { return a->scope < b->scope; });
+  return found;
+}
+
+std::string Diagnosis::line() {
+  const std::vector<const Variant *> found = matches();
+  if (found.empty()) {
+    return "diagnosis: none of the known misreadings";
+  }
+  std::string line = "diagnosis: ";
+  for (const Variant *variant : found) {
+    line += (variant == found.front() ? "" : ", ") + std::string(variant->name);
+  }
+  return line;
+}
+
+std::string Diagnosis::report() {
+  std::string report = line() + "\n";
+  const std::vector<const Variant *> found = matches();
+  if (found.empty()) {
+    report += "  none of the " + std::to_string(variants().size()) +
+              " variants (see --list-variants) gives exactly its answers on "
+              "every script that differs" +
+              (unexplained_.empty() ? "" : ": " + unexplained_) + "\n";
+    return report;
+  }
+  for (const Variant *variant : found) {
+    report += "  " + std::string(variant->name) + ": it answers as if " +
+              std::string(variant->description) + " (" + sectionOf(*variant) +
+              ")\n";
+  }
+  return report;
+}
