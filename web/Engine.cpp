@@ -6,6 +6,7 @@
 // afresh, so that nothing is cut.
 #include "AnswerSink.h"
 #include "Comparison.h"
+#include "Diagnosis.h"
 #include "Narrator.h"
 #include "Scenario.h"
 #include "ScriptSession.h"
@@ -123,12 +124,18 @@ PAGE_CALLS const char *engineScenario(const char *file, std::size_t size) {
 PAGE_CALLS std::size_t engineScenarioSize() { return scenarioScript.size(); }
 
 // Another program's output for the script last run, compared with
-// morvavl's answers as morvavl-compare compares them; the verdict as JSON
-// (VerdictJson.h).
+// morvavl's answers as morvavl-compare compares them, and diagnosed as it
+// diagnoses them; the verdict as JSON (VerdictJson.h).
 PAGE_CALLS const char *engineCheck(const char *output, std::size_t size) {
-  const Verdict verdict =
-      compareAnswers({"", run->script, ""}, std::string_view(output, size));
-  run->verdict = verdictJson(verdict, run->log);
+  const ScriptSource script{"the script", run->script, ""};
+  const std::string_view written(output, size);
+  const Verdict verdict = compareAnswers(script, written);
+  // Why it differs: the variants that give exactly these answers.
+  Diagnosis diagnosis;
+  if (verdict.difference) {
+    diagnosis.differing(script, written);
+  }
+  run->verdict = verdictJson(verdict, run->log, diagnosis.matches());
   return run->verdict.c_str();
 }
 }

@@ -47,11 +47,11 @@ StepLog::Node StepLog::valuesOf(const PelixNode &node, const TraceRecorder &did,
   for (const char digit : node.idText()) {
     values.id = values.id * 10 + (digit - '0');
   }
-  values.name = values.id == logged.id &&
-                        names_[static_cast<std::size_t>(logged.name)] ==
-                            node.name
-                    ? logged.name
-                    : nameOf(node.name);
+  values.name =
+      values.id == logged.id &&
+              names_[static_cast<std::size_t>(logged.name)] == node.name
+          ? logged.name
+          : nameOf(node.name);
   values.height = node.height;
   values.balance = node.balanceFactor;
   values.records = static_cast<std::int32_t>(node.records);

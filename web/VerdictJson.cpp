@@ -68,7 +68,29 @@ void appendLines(std::string &out, const Difference &difference) {
 
 } // namespace
 
-std::string verdictJson(const Verdict &verdict, const StepLog &log) {
+namespace {
+
+void appendDiagnosis(std::string &out,
+                     const std::vector<const Variant *> &diagnosis) {
+  out += ",\"diagnosis\":[";
+  for (const Variant *variant : diagnosis) {
+    out += variant == diagnosis.front() ? "{\"name\":" : ",{\"name\":";
+    text::appendJson(out, variant->name);
+    out += ",\"description\":";
+    text::appendJson(out, variant->description);
+    out += ",\"section\":";
+    text::appendJson(out, variant->section);
+    out += ",\"rule\":";
+    text::appendJson(out, variant->rule);
+    out += "}";
+  }
+  out += "]";
+}
+
+} // namespace
+
+std::string verdictJson(const Verdict &verdict, const StepLog &log,
+                        const std::vector<const Variant *> &diagnosis) {
   std::string out = "{\"agrees\":";
   out += verdict.difference ? "false" : "true";
   appendNumber(out, "linesWritten", verdict.linesWritten);
@@ -76,7 +98,7 @@ std::string verdictJson(const Verdict &verdict, const StepLog &log) {
   appendFlag(out, "lineUnfinished", verdict.lineUnfinished);
   out += ",\"difference\":";
   if (!verdict.difference) {
-    return out + "null}";
+    return out + "null,\"diagnosis\":null}";
   }
   const Difference &difference = *verdict.difference;
   out += "{\"command\":" + std::to_string(difference.command);
@@ -89,5 +111,7 @@ std::string verdictJson(const Verdict &verdict, const StepLog &log) {
                difference.afterLast ? 0
                                     : log.stepOfCommand(difference.command));
   appendLines(out, difference);
-  return out + "}}";
+  out += "}";
+  appendDiagnosis(out, diagnosis);
+  return out + "}";
 }

@@ -6,16 +6,21 @@
 
 #include "Comparison.h"
 #include "StepLog.h"
+#include "Variants.h"
 
 #include <string>
+#include <vector>
 
 // {"agrees", "linesWritten", "linesExpected", "lineUnfinished", and
 // "difference": null, or {"command", "line", "text", "missing",
 // "afterLast", "answerLine" (the first that differs, from 1), "step" (0 when
 // no logged step answered there), "unseen", "expected" and "written": the
 // lines around the first that differs, each {"bytes", "before", "after",
-// "complete"}, and "first", the index of that line among them}}. Bytes are
-// JSON strings of one character per byte.
-std::string verdictJson(const Verdict &verdict, const StepLog &log);
+// "complete"}, and "first", the index of that line among them}, and
+// "diagnosis": null when it agrees, else the variants that give exactly its
+// answers, most specific first, each {"name", "description", "section",
+// "rule"}}. Bytes are JSON strings of one character per byte.
+std::string verdictJson(const Verdict &verdict, const StepLog &log,
+                        const std::vector<const Variant *> &diagnosis);
 
 #endif

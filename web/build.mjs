@@ -27,11 +27,14 @@ const examples = args.map((path) => ({
 const page = (name) => readFileSync(new URL('page/' + name, import.meta.url), 'utf8');
 // Inside a script element, "</script" would end it early.
 const inline = (code) => '<script>\n' + code.replace(/<\/script/gi, '<\\/script') + '\n</script>';
+// The rules the page points into: docs/behaviour.md as it stands.
+const behaviour = readFileSync(new URL('../docs/behaviour.md', import.meta.url), 'utf8');
 const scripts = [
   readFileSync(engine, 'utf8'),
   'window.Playground = window.Playground || {};\nwindow.Playground.examples = ' +
-    JSON.stringify(examples) + ';',
-  page('share.js'), page('engine.js'), page('controller.js'), page('editor.js'), page('tree.js'),
+    JSON.stringify(examples) + ';\nwindow.Playground.behaviour = ' + JSON.stringify(behaviour) + ';',
+  page('share.js'), page('engine.js'), page('controller.js'), page('rules.js'), page('editor.js'),
+  page('tree.js'),
   page('app.js'),
 ].map(inline).join('\n');
 

@@ -22,6 +22,24 @@
 
 namespace {
 
+// Why no variant can explain a run, however it answered; empty when one may.
+std::string whyUnexplained(const Outcome &outcome, bool complete) {
+  const ProcessEnd &end = outcome.end;
+  if (end.timedOut) {
+    return "it timed out";
+  }
+  if (end.signal != 0) {
+    return "it was ended by a signal";
+  }
+  if (end.exitStatus != 0) {
+    return "it exited with status " + std::to_string(end.exitStatus);
+  }
+  if (end.errorBytes != 0) {
+    return "it wrote on standard error";
+  }
+  return complete ? "" : "its output was too large to keep for trying them";
+}
+
 bool isScenarioFile(const std::string &path) {
   return path.size() > 4 && path.compare(path.size() - 4, 4, ".scn") == 0;
 }
@@ -92,7 +110,17 @@ private:
     ++differing_;
     status = 1;
     if (diagnosing()) {
-      diagnosis_.differing(script, outcome, spool_);
+      const std::string why = whyUnexplained(outcome, spool_.complete());
+      if (!why.empty()) {
+        diagnosis_.unexplained(script, why);
+      } else {
+        diagnosis_.differing(script, [this](Comparison &comparison) {
+          spool_.replay([&comparison](std::string_view chunk) {
+            comparison.consume(chunk);
+            return !comparison.differs();
+          });
+        });
+      }
     }
     const Variant *reference = options_.program.reference;
     const std::string report =
@@ -132,8 +160,13 @@ private:
     const ScriptSource shrunk{options_.reduceFile, reduction.script, ""};
     const Outcome &witness = reduction.outcome;
     if (diagnosing()) {
-      diagnosis_.differing(shrunk, witness, witness.output,
-                           witness.output.size() < keptOutput);
+      const std::string why =
+          whyUnexplained(witness, witness.output.size() < keptOutput);
+      if (!why.empty()) {
+        diagnosis_.unexplained(shrunk, why);
+      } else {
+        diagnosis_.differing(shrunk, witness.output);
+      }
     }
     const Variant *reference = options_.program.reference;
     say("\nshrunk to " +

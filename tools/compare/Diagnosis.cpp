@@ -2,8 +2,6 @@
 // once, at the end, on what is left, since by then few candidates are.
 #include "Diagnosis.h"
 
-#include "Text.h"
-
 #include <algorithm>
 #include <istream>
 
@@ -32,23 +30,6 @@ bool agrees(const ScriptSource &script, const Variant &variant,
   Comparison comparison(*in, &variant.policy);
   feed(comparison);
   return !comparison.differs() && !comparison.finish().difference;
-}
-
-std::string whyUnexplained(const Outcome &outcome) {
-  const ProcessEnd &end = outcome.end;
-  if (end.timedOut) {
-    return "it timed out";
-  }
-  if (end.signal != 0) {
-    return "it was ended by a signal";
-  }
-  if (end.exitStatus != 0) {
-    return "it exited with status " + std::to_string(end.exitStatus);
-  }
-  if (end.errorBytes != 0) {
-    return "it wrote on standard error";
-  }
-  return "";
 }
 
 } // namespace
@@ -80,46 +61,23 @@ void Diagnosis::keepIf(const std::function<bool(const Variant &)> &agrees) {
       candidates_.end());
 }
 
-bool Diagnosis::explicable(const ScriptSource &script, const Outcome &outcome,
-                           bool complete) {
+void Diagnosis::differing(const ScriptSource &script, const Output &output) {
   made_ = true;
-  const std::string why = whyUnexplained(outcome);
-  if (why.empty() && complete) {
-    return true;
-  }
-  unexplained_ = why.empty() ? "its output on " + script.name +
-                                   " was too large to keep for trying them "
-                                   "on it"
-                             : why;
+  keepIf(
+      [&](const Variant &variant) { return agrees(script, variant, output); });
+}
+
+void Diagnosis::differing(const ScriptSource &script, std::string_view output) {
+  differing(script,
+            [output](Comparison &comparison) { comparison.consume(output); });
+}
+
+void Diagnosis::unexplained(const ScriptSource &script, std::string why) {
+  made_ = true;
   candidates_.clear();
-  return false;
-}
-
-void Diagnosis::differing(const ScriptSource &script, const Outcome &outcome,
-                          const OutputSpool &output) {
-  if (!explicable(script, outcome, output.complete())) {
-    return;
+  if (unexplained_.empty()) {
+    unexplained_ = why + " on " + script.name;
   }
-  keepIf([&](const Variant &variant) {
-    return agrees(script, variant, [&output](Comparison &comparison) {
-      output.replay([&comparison](std::string_view chunk) {
-        comparison.consume(chunk);
-        return !comparison.differs();
-      });
-    });
-  });
-}
-
-void Diagnosis::differing(const ScriptSource &script, const Outcome &outcome,
-                          std::string_view output, bool complete) {
-  if (!explicable(script, outcome, complete)) {
-    return;
-  }
-  keepIf([&](const Variant &variant) {
-    return agrees(script, variant, [output](Comparison &comparison) {
-      comparison.consume(output);
-    });
-  });
 }
 
 void Diagnosis::agreeing(std::function<ScriptSource()> script) {

@@ -2,12 +2,12 @@
 // exactly its answers on every script on which it differs from morvavl, and
 // morvavl's answers on every script on which it agrees. Each candidate is
 // played in process against what the program wrote, one after the other,
-// so that memory does not grow with the number of variants.
+// so that memory does not grow with the number of variants. It knows
+// nothing of processes: morvavl-compare and the page both feed it.
 #ifndef MORVAVL_TOOLS_DIAGNOSIS_H
 #define MORVAVL_TOOLS_DIAGNOSIS_H
 
-#include "Compare.h"
-#include "OutputSpool.h"
+#include "Comparison.h"
 #include "Variants.h"
 
 #include <functional>
@@ -17,17 +17,21 @@
 
 class Diagnosis {
 public:
+  // Feeds what the program wrote for a script to a comparison, in pieces;
+  // it may stop once the comparison differs.
+  using Output = std::function<void(Comparison &)>;
+
   // Every variant is a candidate at first.
   Diagnosis();
 
-  // A script on which the program differs, and what it wrote, kept in full
-  // or not: a candidate that answers otherwise is dropped. A run that timed
-  // out, crashed, failed or wrote on standard error drops them all.
-  void differing(const ScriptSource &script, const Outcome &outcome,
-                 const OutputSpool &output);
-  // The same, for output held in memory, in full when `complete`.
-  void differing(const ScriptSource &script, const Outcome &outcome,
-                 std::string_view output, bool complete);
+  // A script on which the program differs, and what it wrote: a candidate
+  // that answers otherwise is dropped.
+  void differing(const ScriptSource &script, const Output &output);
+  // The same, for output held whole.
+  void differing(const ScriptSource &script, std::string_view output);
+  // A script on which it differs in a way no variant can explain: it timed
+  // out, say. Drops every candidate.
+  void unexplained(const ScriptSource &script, std::string why);
   // A script on which the program agrees, to be tried on what is left.
   void agreeing(std::function<ScriptSource()> script);
 
@@ -44,9 +48,6 @@ public:
 
 private:
   void keepIf(const std::function<bool(const Variant &)> &agrees);
-  // Whether variants can be tried on the run; if not, none is left.
-  bool explicable(const ScriptSource &script, const Outcome &outcome,
-                  bool complete);
 
   std::vector<const Variant *> candidates_;
   std::vector<std::function<ScriptSource()>> agreeing_;

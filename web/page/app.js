@@ -126,6 +126,37 @@
     const verdict = $('verdict');
     verdict.className = result.agrees ? 'agree' : 'differ';
     verdict.textContent = result.text;
+    // Each variant that explains the difference, with a way to its rule.
+    $('diagnosis').replaceChildren(...result.diagnosis.map((variant) => {
+      const line = document.createElement('p');
+      const rule = document.createElement('a');
+      rule.href = '#';
+      rule.textContent = variant.where;
+      rule.dataset.rule = variant.ruleId;
+      rule.onclick = (event) => {
+        event.preventDefault();
+        showRule(variant.ruleId);
+      };
+      line.append(variant.sentence + ' (', rule, ')');
+      line.dataset.variant = variant.name;
+      return line;
+    }));
+  }
+
+  // Opens the rules at one of them, lit, and gives it the focus.
+  function showRule(id) {
+    const rule = document.getElementById(id);
+    if (!rule) {
+      return;
+    }
+    $('rules-pane').open = true;
+    for (const lit of document.querySelectorAll('#rules .lit')) {
+      lit.classList.remove('lit');
+    }
+    rule.classList.add('lit');
+    rule.tabIndex = -1;
+    rule.scrollIntoView({ block: 'center' });
+    rule.focus();
   }
 
   function download(name, data) {
@@ -274,6 +305,7 @@
 
   async function main() {
     await controller.start();
+    pg.rules.draw($('rules'), pg.behaviour);
     tree = new pg.TreeDrawing($('tree'), {
       expand(key) {
         controller.expand(key);

@@ -37,6 +37,13 @@
     return out;
   }
 
+  // The id of a rule on the page (rules.js): its section's number and its
+  // name, as docs/behaviour.md sets it in bold.
+  function ruleId(section, rule) {
+    const slug = rule.toLowerCase().replace(/[^a-z0-9]+/g, '-').replace(/^-|-$/g, '');
+    return `rule-${section.split('.')[0]}-${slug}`;
+  }
+
   // Where each line of a text starts.
   function lineStarts(text) {
     let lines = 0;
@@ -208,6 +215,8 @@
     // {agrees, text, step}, where step is the one to show, if any.
     // `normalised` says that the bytes come from a text box that turned
     // CR LF into LF.
+    // `diagnosis` lists the variants that give exactly those answers,
+    // each with the id of the rule it reads another way (rules.js).
     check(bytes, { normalised = false } = {}) {
       const verdict = this.engine.check(bytes);
       const lines = [];
@@ -221,7 +230,18 @@
         lines.push('Note: the pasted text had CR LF line ends, which the text box turns into LF; ' +
           'open the output as a file to compare its exact bytes.');
       }
-      return { agrees: verdict.agrees, text: lines.join('\n'), step, verdict };
+      const diagnosis = (verdict.diagnosis || []).map((variant) => ({
+        ...variant,
+        sentence: `${variant.name}: it answers as if ${variant.description}`,
+        ruleId: ruleId(variant.section, variant.rule),
+        where: `the rule ${variant.rule}, in section ${variant.section} of docs/behaviour.md`,
+      }));
+      if (!verdict.agrees) {
+        lines.push(diagnosis.length
+          ? 'diagnosis: ' + diagnosis.map((variant) => variant.name).join(', ')
+          : 'diagnosis: none of the known misreadings');
+      }
+      return { agrees: verdict.agrees, text: lines.join('\n'), step, verdict, diagnosis };
     }
 
     describe(verdict, lines) {
@@ -295,4 +315,5 @@
   pg.visible = visible;
   pg.lineStarts = lineStarts;
   pg.lineOf = lineOf;
+  pg.ruleId = ruleId;
 })(globalThis.Playground = globalThis.Playground || {});

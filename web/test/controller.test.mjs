@@ -57,7 +57,7 @@ test('a check tells each kind of difference as the comparison finds it', async (
   assert.match(checked(answers), /^The answers agree: 14 lines, byte for byte\.$/);
   // An extra line is quoted as itself.
   assert.match(checked(answers + 'extra\n'),
-    /After the last answer line \(14\), your program wrote more:\n {2}written: {2}extra$/);
+    /After the last answer line \(14\), your program wrote more:\n {2}written: {2}extra\ndiagnosis: none of the known misreadings$/);
   // A missing final line feed, a trailing space and a CR are told.
   assert.match(checked(answers.slice(0, -1)),
     /differ at script line 15 \(step 14\), in answer line 14:\n {2}expected: unsuccessful\n {2}written: {2}unsuccessful \(no line feed\)/);
@@ -93,7 +93,7 @@ test('a script without answers, and output for it', async () => {
   const controller = await controllerFor('0\n');
   assert.match(controller.check(bytes('')).text, /^The answers agree: 0 lines/);
   assert.match(controller.check(bytes('x\n')).text,
-    /^morvavl writes no answer for this script, but your program wrote:\n {2}written: {2}x$/);
+    /^morvavl writes no answer for this script, but your program wrote:\n {2}written: {2}x\ndiagnosis: none/);
 });
 
 test('a link is made when asked for, and only for a script that fits one', async () => {
@@ -123,4 +123,16 @@ test('bytes are made visible', () => {
   const starts = pg.lineStarts('a\nbc\n');
   assert.deepEqual(Array.from(starts), [0, 2, 5]);
   assert.equal(pg.lineOf(starts, 3), 1);
+});
+
+test('a check diagnoses a misreading by the variant that explains it', async () => {
+  // removeInorder counted from 1: the demo's "removeInorder 1" removes Abe.
+  const script = '4\ninsert "Abe" 10000000\ninsert "Bea" 20000000\nremoveInorder 1\nprintInorder\n';
+  const controller = await controllerFor(script);
+  const result = controller.check(bytes('successful\nsuccessful\nsuccessful\nBea\n'));
+  assert.deepEqual(result.diagnosis.map((variant) => variant.name), ['positions-from-1']);
+  assert.match(result.text, /\ndiagnosis: positions-from-1$/);
+  assert.equal(result.diagnosis[0].ruleId, 'rule-2-removeinorder');
+  assert.match(controller.check(bytes('x\n')).text, /\ndiagnosis: none of the known misreadings$/);
+  assert.deepEqual(controller.check(bytes('successful\nsuccessful\nsuccessful\nAbe\n')).diagnosis, []);
 });

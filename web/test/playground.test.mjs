@@ -212,6 +212,19 @@ check((await tab.textContent('#verdict')).includes(`differ at script line ${diff
 check((await tab.textContent('#command')).startsWith(`line ${differing}:`),
   'the page goes to the step that differs');
 
+// A misreading is diagnosed beside the difference, with a way to its rule.
+const misread = run('tools/morvavl-generate', ['conformance', '300', '2']);
+await openLink(tab, shareLink(misread, 0), 'default');
+await tab.fill('#theirs', execFileSync(join(build, 'tests/faulty_program'), ['positions-from-1'],
+  { input: misread }).toString());
+await tab.click('#check');
+check((await tab.getAttribute('#diagnosis p', 'data-variant')) === 'positions-from-1',
+  'the diagnosis names positions-from-1: ' + await tab.textContent('#verdict'));
+await tab.click('#diagnosis a');
+check(await tab.evaluate(() => document.getElementById('rules-pane').open &&
+  document.activeElement.id === 'rule-2-removeinorder' &&
+  document.activeElement.classList.contains('lit')), 'the diagnosis opens its rule');
+
 // The verdicts of the one comparison, as a person gets them: output opened
 // as a file keeps its CR LF line ends; pasted, the text box drops them and
 // the verdict says so; an extra line, a trailing space and a missing final
@@ -225,7 +238,7 @@ const verdictFor = async (output) => {
   return tab.textContent('#verdict');
 };
 const extra = await verdictFor(demoAnswers + 'extra line\n');
-check(extra.endsWith('written:  extra line'),
+check(extra.includes('written:  extra line\ndiagnosis: none of the known misreadings'),
   'an extra line is quoted as itself: ' + extra);
 const spaced = demoAnswers.replace('Abe, Bea, Cara, Dee Ray\n', 'Abe, Bea, Cara, Dee Ray \n');
 check((await verdictFor(spaced)).includes('written:  Abe, Bea, Cara, Dee Ray␠\n  (it ends in a space'),
