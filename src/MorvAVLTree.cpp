@@ -568,44 +568,48 @@ PelixNode *MorvAVLTree::inOrderSuc(Link link) {
     node->rightChild = larger->rightChild;
     release(larger);
   } else {
-    // Two children: the in-order successor is the leftmost node under the
-    // right child. Only its parent and this node are recomputed; the nodes
-    // in between keep their stored heights (I3), though each of them loses
-    // the successor from its count (I4).
-    PelixNode *parent = larger;
-    PelixNode *successor = larger->leftChild;
-    const bool retracing = policy_ && policy_->retrace != Policy::Retrace::none;
-    successorPath_.clear();
-    if (retracing) {
-      successorPath_.push_back(&node->rightChild);
-    }
-    --larger->records;
-    while (successor->leftChild) {
-      if (retracing) {
-        successorPath_.push_back(&parent->leftChild);
-      }
-      parent = successor;
-      --parent->records;
-      successor = successor->leftChild;
-    }
-    tellRemoval(Removal::farSuccessor, node, successor, parent);
-    takeOver(node, successor);
-    parent->leftChild = successor->rightChild;
-    if (varies(&Policy::staleSuccessorParent)) {
-      tellVaried(TreeEvents::Variation::staleSuccessorParent, parent);
-    } else {
-      recompute(parent, TreeEvents::Recompute::removal);
-    }
-    release(successor);
-    if (retracing) {
-      retraceSuccessorPath();
-    }
+    takeFarSuccessor(node);
   }
 
   // Update heights: the node that took the record over.
   node->recount();
   recompute(node, TreeEvents::Recompute::removal);
   return node;
+}
+
+// Two children: the in-order successor is the leftmost node under the
+// right child. Only its parent and this node are recomputed; the nodes in
+// between keep their stored heights (I3), though each of them loses the
+// successor from its count (I4).
+void MorvAVLTree::takeFarSuccessor(PelixNode *node) {
+  PelixNode *parent = node->rightChild;
+  PelixNode *successor = parent->leftChild;
+  const bool retracing = policy_ && policy_->retrace != Policy::Retrace::none;
+  successorPath_.clear();
+  if (retracing) {
+    successorPath_.push_back(&node->rightChild);
+  }
+  --parent->records;
+  while (successor->leftChild) {
+    if (retracing) {
+      successorPath_.push_back(&parent->leftChild);
+    }
+    parent = successor;
+    --parent->records;
+    successor = successor->leftChild;
+  }
+  tellRemoval(TreeEvents::Removal::farSuccessor, node, successor, parent);
+  takeOver(node, successor);
+  parent->leftChild = successor->rightChild;
+  if (varies(&Policy::staleSuccessorParent)) {
+    tellVaried(TreeEvents::Variation::staleSuccessorParent, parent);
+  } else {
+    recompute(parent, TreeEvents::Recompute::removal);
+  }
+  release(successor);
+  if (retracing) {
+    retraceSuccessorPath();
+  }
 }
 
 // A variant's removal of a node with two children: the in-order

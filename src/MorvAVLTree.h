@@ -137,6 +137,7 @@ private:
   // A variant's removal: what it does on the way back up at this node.
   void retrace(Link link);
   void retraceSuccessorPath();
+  void takeFarSuccessor(PelixNode *node);
   void takePredecessor(PelixNode *node);
   void tellRemoval(TreeEvents::Removal kind, const PelixNode *node,
                    const PelixNode *taken, const PelixNode *successorParent) {
