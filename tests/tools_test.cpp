@@ -104,7 +104,7 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
       {"{compare} --generate 2 {morvavl} <&-", 0, {"2 scripts: all agree"}},
       {"{compare} --generate 2 {morvavl} >&- 2>&-; echo $? >&2", 0, {"0\n"}},
       {"printf '100000000\\ninsert \"Al\" 12345678\\n' > {dir}/lineless; "
-       "{compare} --script {dir}/lineless {morvavl}",
+       "{compare} --timeout 120 --script {dir}/lineless {morvavl}",
        0,
        {"1 script: it agrees"}},
       {"{compare} --generate 1 {faulty} leave-running " + mark,

@@ -114,11 +114,15 @@ private:
       if (!why.empty()) {
         diagnosis_.unexplained(script, why);
       } else {
-        diagnosis_.differing(script, [this](Comparison &comparison) {
-          spool_.replay([&comparison](std::string_view chunk) {
+        // What it wrote: morvavl's answers as far as they agreed, then
+        // what was kept.
+        diagnosis_.differing(script, [this, &script](Comparison &comparison) {
+          const auto consume = [&comparison](std::string_view chunk) {
             comparison.consume(chunk);
             return !comparison.differs();
-          });
+          };
+          morvavlAnswers(script, spool_.before(), consume);
+          spool_.replay(consume);
         });
       }
     }

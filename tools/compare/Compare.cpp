@@ -19,19 +19,28 @@ Outcome runAndCompare(const Program &program, const ScriptSource &script,
     spool->clear();
   }
   Outcome outcome;
-  outcome.end = runProcess(program.command, *input, program.timeoutSeconds,
-                           [&](std::string_view chunk) {
-                             comparison.consume(chunk);
-                             if (spool) {
-                               spool->add(chunk);
-                             }
-                             if (outcome.output.size() < keepOutput) {
-                               outcome.output.append(chunk.substr(
-                                   0, keepOutput - outcome.output.size()));
-                             }
-                           });
+  std::uint64_t written = 0;
+  outcome.end =
+      runProcess(program.command, *input, program.timeoutSeconds,
+                 [&](std::string_view chunk) {
+                   comparison.consume(chunk);
+                   if (spool && !spool->started() && comparison.differs()) {
+                     spool->start(written);
+                   }
+                   if (spool && spool->started()) {
+                     spool->add(chunk);
+                   }
+                   written += chunk.size();
+                   if (outcome.output.size() < keepOutput) {
+                     outcome.output.append(
+                         chunk.substr(0, keepOutput - outcome.output.size()));
+                   }
+                 });
   if (!outcome.end.startError.empty()) {
     return outcome;
+  }
+  if (spool && !spool->started()) {
+    spool->start(written); // all it wrote was as morvavl wrote it
   }
   static_cast<Verdict &>(outcome) = comparison.finish();
   return outcome;

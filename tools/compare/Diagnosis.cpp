@@ -7,19 +7,30 @@
 
 namespace {
 
-// Answers handed on to a comparison as the session writes them.
+// Answers handed on as the session writes them, at most `most` bytes, while
+// `use` asks for more.
 class Forwarded final : public AnswerSink {
 public:
-  explicit Forwarded(Comparison &comparison) : comparison_(comparison) {}
+  Forwarded(const std::function<bool(std::string_view)> &use,
+            std::uint64_t most)
+      : use_(use), left_(most) {}
+  bool done() const { return done_; }
 
 protected:
   bool deliver(std::string_view lines) override {
-    comparison_.consume(lines);
-    return !comparison_.differs();
+    if (lines.size() >= left_) {
+      lines = lines.substr(0, static_cast<std::size_t>(left_));
+      done_ = true;
+    }
+    left_ -= lines.size();
+    done_ = (!lines.empty() && !use_(lines)) || done_;
+    return !done_;
   }
 
 private:
-  Comparison &comparison_;
+  const std::function<bool(std::string_view)> &use_;
+  std::uint64_t left_;
+  bool done_ = false;
 };
 
 // Whether the variant answers the script exactly as `output` does, fed in
@@ -34,17 +45,28 @@ bool agrees(const ScriptSource &script, const Variant &variant,
 
 } // namespace
 
+void morvavlAnswers(const ScriptSource &script, std::uint64_t bytes,
+                    const std::function<bool(std::string_view)> &use) {
+  if (bytes == 0) {
+    return;
+  }
+  const std::unique_ptr<std::istream> in = script.open();
+  Forwarded answers(use, bytes);
+  ScriptSession session(*in, answers);
+  for (ScriptSession::Step step; !answers.done() && session.step(step);) {
+    if (step.missing) {
+      session.answerRest();
+    }
+  }
+}
+
 bool agreesWithMorvavl(const ScriptSource &script, const Variant &variant) {
   return agrees(script, variant, [&script](Comparison &comparison) {
-    const std::unique_ptr<std::istream> in = script.open();
-    Forwarded answers(comparison);
-    ScriptSession session(*in, answers);
-    for (ScriptSession::Step step;
-         !comparison.differs() && session.step(step);) {
-      if (step.missing) {
-        session.answerRest();
-      }
-    }
+    morvavlAnswers(script, ~std::uint64_t{0},
+                   [&comparison](std::string_view lines) {
+                     comparison.consume(lines);
+                     return !comparison.differs();
+                   });
   });
 }
 

@@ -59,4 +59,9 @@ private:
 // Whether a variant gives exactly morvavl's answers to the script.
 bool agreesWithMorvavl(const ScriptSource &script, const Variant &variant);
 
+// morvavl's answers to the script, their first `bytes` bytes, handed on in
+// pieces while `use` asks for more.
+void morvavlAnswers(const ScriptSource &script, std::uint64_t bytes,
+                    const std::function<bool(std::string_view)> &use);
+
 #endif

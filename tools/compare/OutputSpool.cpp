@@ -26,7 +26,14 @@ OutputSpool::~OutputSpool() { ::close(fd_); }
 
 void OutputSpool::clear() {
   size_ = 0;
+  before_ = 0;
+  started_ = false;
   complete_ = ::ftruncate(fd_, 0) == 0;
+}
+
+void OutputSpool::start(std::uint64_t before) {
+  started_ = true;
+  before_ = before;
 }
 
 void OutputSpool::add(std::string_view chunk) {

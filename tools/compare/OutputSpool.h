@@ -1,6 +1,9 @@
-// What a program wrote, kept on disk as it arrives, so that it can be read
-// again after the run: the diagnosis plays it against each variant in turn,
-// and memory does not grow with the output.
+// What a program wrote, kept so that it can be read again after the run:
+// the diagnosis plays it against each variant in turn. Only what follows
+// the first piece that differs goes to disk, as it arrives; the part
+// before it is morvavl's own answers, which are made again when needed. So
+// a run that agrees writes nothing, and memory does not grow with the
+// output.
 #ifndef MORVAVL_TOOLS_OUTPUTSPOOL_H
 #define MORVAVL_TOOLS_OUTPUTSPOOL_H
 
@@ -21,15 +24,22 @@ public:
   OutputSpool &operator=(const OutputSpool &) = delete;
 
   void clear();
+  // From here on, what the program writes is kept; `before` bytes came
+  // before, all of them as morvavl wrote them.
+  void start(std::uint64_t before);
+  bool started() const { return started_; }
+  std::uint64_t before() const { return before_; }
   void add(std::string_view chunk);
   // Whether all of the output is kept.
   bool complete() const { return complete_; }
-  // Hands the output on in pieces while `use` asks for more.
+  // Hands on what was kept, in pieces, while `use` asks for more.
   void replay(const std::function<bool(std::string_view)> &use) const;
 
 private:
   int fd_ = -1;
   std::uint64_t size_ = 0;
+  std::uint64_t before_ = 0;
+  bool started_ = false;
   bool complete_ = true;
 };
 
