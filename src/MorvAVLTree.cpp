@@ -228,6 +228,9 @@ MorvAVLTree::Link MorvAVLTree::rotateLeft(Link link) {
   recompute(a, TreeEvents::Recompute::rotation);
   recompute(p, TreeEvents::Recompute::rotation);
   link = p;
+  if (events_) {
+    events_->rotated(*p);
+  }
   return link;
 }
 
@@ -248,6 +251,9 @@ MorvAVLTree::Link MorvAVLTree::rotateRight(Link link) {
   recompute(a, TreeEvents::Recompute::rotation);
   recompute(p, TreeEvents::Recompute::rotation);
   link = p;
+  if (events_) {
+    events_->rotated(*p);
+  }
   return link;
 }
 

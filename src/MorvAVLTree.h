@@ -166,6 +166,7 @@ private:
   // checker through the inspector.
   friend class TreeView;
   friend class TreeInspector;
+  friend class TreeSnapshot;
 
   PelixNode *root = nullptr;
   NameIndex names_;

@@ -91,8 +91,9 @@ public:
   // all at once.
   void run();
 
-  // From now on the tree tells nobody what it decides: the rest runs plain.
-  void stopObserving() { tree_.observe(nullptr); }
+  // From now on the tree tells this observer what it decides, or nobody.
+  void observe(TreeEvents *events) { tree_.observe(events); }
+  void stopObserving() { observe(nullptr); }
 
   // Once every command's line is read: the next line of the input, which
   // no command reads, for a tool that takes a script apart. False at the

@@ -75,6 +75,11 @@ public:
   // A rotation is about to be done.
   virtual void rotating(const RotationChoice &choice) = 0;
 
+  // A single rotation, or one half of a double one, is done: `risen` holds
+  // the place of the node that sank, and every link is as the rotation left
+  // it, so the whole tree can be read.
+  virtual void rotated([[maybe_unused]] const PelixNode &risen) {}
+
   // A removal is about to replace a record; nothing has changed yet.
   virtual void removing(const RemovalChoice &choice) = 0;
 

@@ -7,13 +7,15 @@
 // the program's answers and leave its tree, and the trace must know every
 // node's real height.
 #include "Drawing.h"
+#include "PageRun.h"
 #include "ScriptSession.h"
-#include "StepLog.h"
+#include "Text.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <random>
@@ -182,25 +184,49 @@ std::string inOrderValues(const TraceSession &session, const PelixNode *node) {
          inOrderValues(session, node->rightChild);
 }
 
-// The same from a view of the page's log, whose nodes come in ID order.
+// The same from a view of the page's engine: the drawing after the step
+// is its last sub-step's, each sub-step giving the nodes that changed.
 std::string valuesInView(const std::string &json) {
-  const auto number = [&json](std::size_t at, const char *field) {
-    const std::string key = std::string("\"") + field + "\":";
+  const auto field = [&json](std::size_t at, const char *name) {
+    const std::string key = std::string("\"") + name + "\":";
     const std::size_t from = json.find(key, at) + key.size();
     return json.substr(from, json.find_first_of(",}", from) - from);
   };
-  std::string values;
-  for (std::size_t at = json.find("{\"key\":"); at != std::string::npos;
-       at = json.find("{\"key\":", at + 1)) {
-    if (json.compare(at - 8, 8, "\"more\":[") == 0) {
-      break; // a drawing of every level has nothing more to sum up
+  std::map<std::string, std::string> nodes; // key -> "ID ...;" or "" for more
+  for (std::size_t at = json.find("\"nodes\":["); at != std::string::npos;
+       at = json.find("\"nodes\":[", at + 1)) {
+    const std::size_t gone = json.find("\"gone\":[", at);
+    for (std::size_t node = json.find("{\"key\":", at); node < gone;
+         node = json.find("{\"key\":", node + 1)) {
+      const std::string key = field(node, "key");
+      const std::size_t end = json.find('}', node);
+      if (json.find("\"more\":true", node) < end) {
+        nodes[key] = "";
+        continue;
+      }
+      const std::string id = field(node, "id");
+      nodes[key] = id.substr(1, id.size() - 2) + " " + field(node, "height") +
+                   " " + field(node, "balance") + " " + field(node, "records") +
+                   " " + field(node, "real") + ";";
     }
-    const std::string id = number(at, "id");
-    values += id.substr(1, id.size() - 2) + " " + number(at, "height") + " " +
-              number(at, "balance") + " " + number(at, "records") + " " +
-              number(at, "real") + ";";
+    const std::size_t goneEnd = json.find(']', gone);
+    for (std::size_t key = json.find('"', gone + 8); key < goneEnd;
+         key = json.find('"', json.find('"', key + 1) + 1)) {
+      nodes.erase(json.substr(key, json.find('"', key + 1) - key + 1));
+    }
   }
-  return values;
+  std::vector<std::string> values;
+  for (const auto &[key, value] : nodes) {
+    if (!value.empty()) {
+      values.push_back(value);
+    }
+  }
+  std::sort(values.begin(), values.end());
+  std::string all;
+  for (const std::string &value : values) {
+    all += value;
+  }
+  return all;
 }
 
 // A random script line: mostly commands on a small pool of IDs, so that
@@ -251,13 +277,17 @@ TEST(Differential, TraceAnswersAndKnowsTheRealHeights) {
 
     std::istringstream tracedIn(script);
     TraceSession session(tracedIn);
-    StepLog log;
     std::vector<std::string> trees = {""}; // after each step, from step 0
+    std::vector<std::string> said = {""};  // each step's line and note
     std::string answers;
     TraceStep step;
     while (session.step(step)) {
-      log.record(step, session.recorder(), session.view(), answers.size());
       answers += step.answers;
+      std::string lineAndNote =
+          "\"line\":" + std::to_string(step.line) + ",\"text\":";
+      text::appendJson(lineAndNote, text::escaped(step.text));
+      said.push_back(lineAndNote + ",\"note\":");
+      text::appendJson(said.back(), step.note);
       int real = 0;
       ASSERT_EQ(realValuesDiffer(session, session.view().root(), real), "")
           << "seed " << seed << ", after line " << step.line;
@@ -265,13 +295,24 @@ TEST(Differential, TraceAnswersAndKnowsTheRealHeights) {
     }
     EXPECT_EQ(answers, plainAnswers) << "seed " << seed;
 
-    // The page's log shows every step's tree again, stepping forward and
-    // going back, with the real heights.
+    // The page's engine shows every step's tree again, stepping forward
+    // and going back from copies of the tree, with the real heights.
+    PageRun page(script, false, 16);
+    EXPECT_EQ(page.answers(), plainAnswers) << "seed " << seed;
+    PageTreeOptions all;
+    all.depth = 0;
     for (std::uint32_t k = 0; k < trees.size(); k += 1 + rng() % 40) {
       for (const std::uint32_t shown :
-           {k, static_cast<std::uint32_t>(rng() % trees.size())}) {
-        ASSERT_EQ(valuesInView(log.view(shown, 0, {})), trees[shown])
-            << "seed " << seed << ", step " << shown;
+           {k, k + 1, static_cast<std::uint32_t>(rng() % trees.size())}) {
+        if (shown < trees.size()) {
+          const std::string view = page.view(shown, all);
+          ASSERT_EQ(valuesInView(view), trees[shown])
+              << "seed " << seed << ", step " << shown;
+          ASSERT_NE(view.find(said[shown]), std::string::npos)
+              << "seed " << seed << ", step " << shown << "\n"
+              << said[shown] << "\n"
+              << view.substr(0, 400);
+        }
       }
     }
     std::string shape;

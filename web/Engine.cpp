@@ -1,23 +1,17 @@
 // The page's engine: morvavl's own session, trace and comparison, compiled
-// to WebAssembly, behind a handful of C functions the page calls. A run
-// keeps the script, its answers as morvavl writes them, and a log of what
-// each of its first commands did, from which any step is shown again; a
-// check compares another program's output with the script's answers, made
-// afresh, so that nothing is cut.
-#include "AnswerSink.h"
+// to WebAssembly, behind a handful of C functions the page calls. Bytes go
+// in through the module's memory; everything comes out as JSON, but for the
+// answers and the timeline, which the page reads in place.
 #include "Comparison.h"
 #include "Diagnosis.h"
 #include "Narrator.h"
+#include "PageRun.h"
 #include "Scenario.h"
-#include "ScriptSession.h"
-#include "StepLog.h"
 #include "Text.h"
-#include "Tracer.h"
 #include "VerdictJson.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,84 +24,97 @@
 
 namespace {
 
-// The answers the page holds at most: a count far beyond the script's
-// lines could otherwise ask for billions of them.
-constexpr std::size_t mostAnswerBytes = std::size_t{64} << 20;
-
-struct Run {
-  std::string script;
-  AnswerCapture answers{mostAnswerBytes};
-  StepLog log;
-  std::string summary; // JSON
-  std::string view;    // the last view asked for
-  std::string verdict; // the last check's
-};
-
-Run *run = nullptr;
+PageRun *run = nullptr;
+bool twinWanted = false;
+std::string reply; // the last JSON handed out
 std::string scenarioScript;
+
+// "3,17,4" as numbers.
+std::vector<std::int32_t> numbersOf(const char *list) {
+  std::vector<std::int32_t> numbers;
+  for (const char *at = list; *at;) {
+    char *end = nullptr;
+    numbers.push_back(static_cast<std::int32_t>(std::strtol(at, &end, 10)));
+    if (end == at) {
+      break;
+    }
+    at = *end == ',' ? end + 1 : end;
+  }
+  return numbers;
+}
+
+PageTreeOptions optionsOf(std::uint32_t depth, const char *expanded) {
+  PageTreeOptions options;
+  options.depth = depth;
+  options.expanded = numbersOf(expanded);
+  return options;
+}
 
 } // namespace
 
 extern "C" {
 
-// Runs the script in one pass: its first `traced` commands through the
-// trace, each step logged, and the rest plain, as the program runs them.
-// Every answer is kept, up to the limit. Returns the number of steps logged.
-PAGE_CALLS std::uint32_t engineRun(const char *script, std::size_t size,
-                                   std::uint32_t traced) {
+// Runs the script once, as the program does; returns its number of steps.
+PAGE_CALLS std::uint32_t engineRun(const char *script, std::size_t size) {
   delete run;
-  run = new Run();
-  run->script.assign(script, size);
-  std::istringstream input(run->script);
-  TraceSession session(input, run->answers);
-  TraceStep step;
-  // Commands without a line are one step.
-  while (run->log.steps() < traced && session.step(step)) {
-    const std::uint64_t answersAt = static_cast<std::uint64_t>(
-        step.answers.data() - run->answers.text().data());
-    run->log.record(step, session.recorder(), session.view(), answersAt);
-    if (step.missing) {
-      break;
-    }
-  }
-  session.runRest();
-
-  std::string &summary = run->summary;
-  summary =
-      "{\"commands\":" + std::to_string(session.count()) +
-      ",\"steps\":" + std::to_string(run->log.steps()) +
-      ",\"answersSize\":" + std::to_string(run->answers.text().size()) +
-      ",\"answersCut\":" + (run->answers.cut() ? "true" : "false") +
-      ",\"countLine\":" + std::to_string(session.script().countLine().number) +
-      ",\"countNote\":";
-  text::appendJson(summary, narrator::countNote(session.script()));
-  summary += "}";
-  return static_cast<std::uint32_t>(run->log.steps());
+  run = nullptr;
+  run = new PageRun(std::string(script, size), twinWanted);
+  return static_cast<std::uint32_t>(run->steps());
 }
 
-PAGE_CALLS const char *engineSummary() { return run->summary.c_str(); }
+PAGE_CALLS const char *engineSummary() { return run->summary().c_str(); }
+PAGE_CALLS const char *engineAnswers() { return run->answers().data(); }
+PAGE_CALLS std::size_t engineAnswersSize() { return run->answers().size(); }
 
-PAGE_CALLS const char *engineAnswers() { return run->answers.text().data(); }
-
-PAGE_CALLS std::size_t engineAnswersSize() {
-  return run->answers.text().size();
-}
-
-// Step `step` as JSON, with the tree drawn `depth` levels deep (0: all)
-// and below the nodes numbered in `expanded` (comma-separated).
+// Step `step` (0: before the first command) with its sub-steps, the tree
+// drawn `depth` levels deep (0: all) and below the nodes whose keys are in
+// `expanded` (comma-separated).
 PAGE_CALLS const char *engineView(std::uint32_t step, std::uint32_t depth,
                                   const char *expanded) {
-  std::vector<std::int32_t> numbers;
-  for (const char *at = expanded; *at;) {
-    char *end = nullptr;
-    numbers.push_back(static_cast<std::int32_t>(std::strtol(at, &end, 10)));
-    at = *end == ',' ? end + 1 : end;
-    if (end == at && *at) {
-      break;
-    }
+  reply = run->view(step, optionsOf(depth, expanded));
+  return reply.c_str();
+}
+
+// The textbook twin after step `step`, drawn alike.
+PAGE_CALLS const char *engineTwinView(std::uint32_t step, std::uint32_t depth,
+                                      const char *expanded) {
+  reply = run->twinView(step, optionsOf(depth, expanded));
+  return reply.c_str();
+}
+
+// Whether the twin runs beside the script, from the next run on and for
+// the timeline now.
+PAGE_CALLS void engineTwin(int on) {
+  twinWanted = on != 0;
+  if (run) {
+    run->twin(twinWanted);
   }
-  run->view = run->log.view(step, depth, numbers);
-  return run->view.c_str();
+}
+
+// Gathers the timeline for at most `commands` more commands.
+PAGE_CALLS const char *engineIndex(std::uint32_t commands) {
+  reply = run->index(commands);
+  return reply.c_str();
+}
+
+// The timeline's marks and IDs, one per step gathered so far.
+PAGE_CALLS const std::uint16_t *engineMarks() {
+  return run->timeline().marks().data();
+}
+PAGE_CALLS const std::uint32_t *engineIds() {
+  return run->timeline().ids().data();
+}
+
+// Why the line would be refused, or "" when it is a command.
+PAGE_CALLS const char *engineRefusal(const char *line, std::size_t size) {
+  ScriptSession::Step step;
+  step.text = std::string_view(line, size);
+  LineStream stream(step.text);
+  step.command = parseCommand(stream);
+  reply = step.command.kind == Command::Kind::refused
+              ? narrator::refusalNote(step)
+              : "";
+  return reply.c_str();
 }
 
 // The script of a scenario file, for the page's examples; empty when the
@@ -123,19 +130,21 @@ PAGE_CALLS const char *engineScenario(const char *file, std::size_t size) {
 
 PAGE_CALLS std::size_t engineScenarioSize() { return scenarioScript.size(); }
 
-// Another program's output for the script last run, compared with
-// morvavl's answers as morvavl-compare compares them, and diagnosed as it
-// diagnoses them; the verdict as JSON (VerdictJson.h).
+// Another program's output for the script, compared with morvavl's answers
+// as morvavl-compare compares them, and diagnosed as it diagnoses them; the
+// verdict as JSON (VerdictJson.h).
 PAGE_CALLS const char *engineCheck(const char *output, std::size_t size) {
-  const ScriptSource script{"the script", run->script, ""};
+  const ScriptSource script{"the script", run->script(), ""};
   const std::string_view written(output, size);
   const Verdict verdict = compareAnswers(script, written);
-  // Why it differs: the variants that give exactly these answers.
   Diagnosis diagnosis;
   if (verdict.difference) {
     diagnosis.differing(script, written);
   }
-  run->verdict = verdictJson(verdict, run->log, diagnosis.matches());
-  return run->verdict.c_str();
+  reply = verdictJson(
+      verdict,
+      [](std::uint64_t command) { return run->stepOfCommand(command); },
+      diagnosis.matches());
+  return reply.c_str();
 }
 }

@@ -89,8 +89,10 @@ void appendDiagnosis(std::string &out,
 
 } // namespace
 
-std::string verdictJson(const Verdict &verdict, const StepLog &log,
-                        const std::vector<const Variant *> &diagnosis) {
+std::string
+verdictJson(const Verdict &verdict,
+            const std::function<std::uint64_t(std::uint64_t)> &stepOf,
+            const std::vector<const Variant *> &diagnosis) {
   std::string out = "{\"agrees\":";
   out += verdict.difference ? "false" : "true";
   appendNumber(out, "linesWritten", verdict.linesWritten);
@@ -108,8 +110,7 @@ std::string verdictJson(const Verdict &verdict, const StepLog &log,
   appendFlag(out, "missing", difference.missing);
   appendFlag(out, "afterLast", difference.afterLast);
   appendNumber(out, "step",
-               difference.afterLast ? 0
-                                    : log.stepOfCommand(difference.command));
+               difference.afterLast ? 0 : stepOf(difference.command));
   appendLines(out, difference);
   out += "}";
   appendDiagnosis(out, diagnosis);

@@ -5,9 +5,10 @@
 #define MORVAVL_WEB_VERDICTJSON_H
 
 #include "Comparison.h"
-#include "StepLog.h"
 #include "Variants.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,10 @@
 // "diagnosis": null when it agrees, else the variants that give exactly its
 // answers, most specific first, each {"name", "description", "section",
 // "rule"}}. Bytes are JSON strings of one character per byte.
-std::string verdictJson(const Verdict &verdict, const StepLog &log,
-                        const std::vector<const Variant *> &diagnosis);
+// `stepOf` gives the step that performed a command (from 0), or 0.
+std::string
+verdictJson(const Verdict &verdict,
+            const std::function<std::uint64_t(std::uint64_t)> &stepOf,
+            const std::vector<const Variant *> &diagnosis);
 
 #endif

@@ -417,10 +417,11 @@ std::string countNote(const ScriptReader &script) {
 }
 
 std::string note(const ScriptSession::Step &step, const TraceRecorder &did,
-                 TreeView tree, const ScriptReader &script) {
+                 TreeView tree, const ScriptReader &script,
+                 std::uint64_t linesBefore) {
   if (step.missing) {
-    return "no line: the input ended after line " +
-           std::to_string(script.linesRead()) +
+    const std::uint64_t lines = linesBefore + script.linesRead();
+    return "no line: the input ended after line " + std::to_string(lines) +
            "; a command without a line is refused, as an empty line is";
   }
   const Narration narration(step, did, tree);

@@ -17,8 +17,11 @@ std::string countNote(const ScriptReader &script);
 
 // Why the step's command answered as it did, in one line. The recorder
 // holds what the command did; the view shows the tree after it.
+// Its lines are counted after linesBefore lines when the reader reads the
+// rest of a longer script (Tracer.h).
 std::string note(const ScriptSession::Step &step, const TraceRecorder &did,
-                 TreeView tree, const ScriptReader &script);
+                 TreeView tree, const ScriptReader &script,
+                 std::uint64_t linesBefore = 0);
 
 // On a variant: where its rule made the step other than the program's,
 // appended to the note; nothing when it did not.

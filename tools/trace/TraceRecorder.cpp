@@ -37,6 +37,13 @@ void TraceRecorder::endCommand(TreeView view) {
   }
 }
 
+void TraceRecorder::measure(const std::vector<TreeSnapshot::Stale> &stale) {
+  realOfStale_ = NodeMap();
+  for (const TreeSnapshot::Stale &node : stale) {
+    realOfStale_.set(node.node, node.realHeight);
+  }
+}
+
 bool TraceRecorder::touched(const PelixNode *node) const {
   return std::find(touched_.begin(), touched_.end(), node) != touched_.end();
 }

@@ -7,6 +7,7 @@
 
 #include "NodeMap.h"
 #include "TreeEvents.h"
+#include "TreeSnapshot.h"
 #include "TreeView.h"
 
 #include <cstdint>
@@ -42,6 +43,9 @@ public:
   // After the command: the real heights along a removal's path, which the
   // removal did not recompute, are brought up to date from the bottom.
   void endCommand(TreeView view);
+  // For a tree the recorder did not hear from the start, rebuilt from a
+  // copy: every node whose stored height is stale, with its real height.
+  void measure(const std::vector<TreeSnapshot::Stale> &stale);
 
   // What the last command did, in the order the tree told it.
   const PelixNode *linked() const { return linked_; }
