@@ -33,9 +33,9 @@ const scripts = [
   readFileSync(engine, 'utf8'),
   'window.Playground = window.Playground || {};\nwindow.Playground.examples = ' +
     JSON.stringify(examples) + ';\nwindow.Playground.behaviour = ' + JSON.stringify(behaviour) + ';',
-  page('share.js'), page('engine.js'), page('controller.js'), page('rules.js'), page('editor.js'),
-  page('tree.js'),
-  page('app.js'),
+  page('share.js'), page('engine.js'), page('text.js'), page('layout.js'), page('verdict.js'), page('controller.js'),
+  page('lesson.js'), page('rules.js'), page('editor.js'), page('tree.js'), page('stepview.js'),
+  page('strip.js'), page('wire.js'), page('app.js'),
 ].map(inline).join('\n');
 
 const html = page('index.html')

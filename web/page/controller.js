@@ -1,84 +1,35 @@
 // The page's state and what can be done with it, apart from the page: it
-// owns the script, the engine's run of it and the step shown, and every
-// action returns plain data for the view to render. It touches no DOM, so
-// node's test runner checks it on its own (web/test/controller.test.mjs).
+// owns the script, the engine's run of it, the step and sub-step shown,
+// the timeline, the twin and the score, and every action returns plain
+// data for the view to render. It touches no DOM, so node's test runner
+// checks it on its own (web/test/controller.test.mjs).
 (function (pg) {
   'use strict';
 
-  // The commands whose steps are logged; a longer script still gets all
-  // its answers.
-  const tracedCommands = 100000;
+  const { grouped, plural, lineStarts, lineOf } = pg;
   // Browsers take URLs of up to about 2 MB; the link is the script's bytes
   // deflated, in base64url.
   const linkLimit = 1500000;
-  const grouped = (n) => n.toLocaleString('en-US');
-  const plural = (n, one, many) => `${grouped(n)} ${n === 1 ? one : many}`;
+  // The commands the timeline is gathered for in one slice.
+  const sliceCommands = 20000;
+  const outOfMemory = 'This script needs more memory than the page can have (2 GB): run it with morvavl instead.';
+  // What a step shows when the engine has none to show.
+  const emptyView = () => ({ step: 0, substeps: [{ kind: 'start', text: '', rule: '', read: [], taken: 0,
+    nodes: [], gone: [] }] });
 
-  // Bytes (a string of one character per byte) as people can read them:
-  // a CR, a tab and spaces at the end shown by their pictures, other
-  // control bytes and bytes beyond ASCII as \xHH.
-  function visible(bytes) {
-    const end = bytes.replace(/ +$/, '').length;
-    let out = '';
-    for (let i = 0; i < bytes.length; ++i) {
-      const code = bytes.charCodeAt(i);
-      if (code === 13) {
-        out += '␍';
-      } else if (code === 9) {
-        out += '␉';
-      } else if (code === 32 && i >= end) {
-        out += '␠';
-      } else if (code < 32 || code >= 127) {
-        out += '\\x' + code.toString(16).toUpperCase().padStart(2, '0');
-      } else {
-        out += bytes[i];
+  // Each sub-step gives the nodes that changed since the one before: the
+  // whole drawing of each, from the first on.
+  function drawings(substeps) {
+    const nodes = new Map();
+    return substeps.map((substep) => {
+      for (const node of substep.nodes) {
+        nodes.set(node.key, node);
       }
-    }
-    return out;
-  }
-
-  // The id of a rule on the page (rules.js): its section's number and its
-  // name, as docs/behaviour.md sets it in bold.
-  function ruleId(section, rule) {
-    const slug = rule.toLowerCase().replace(/[^a-z0-9]+/g, '-').replace(/^-|-$/g, '');
-    return `rule-${section.split('.')[0]}-${slug}`;
-  }
-
-  // Where each line of a text starts.
-  function lineStarts(text) {
-    let lines = 0;
-    for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
-      ++lines;
-    }
-    const starts = new Uint32Array(lines + 1);
-    let line = 1;
-    for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) {
-      starts[line++] = at + 1;
-    }
-    return starts;
-  }
-
-  // The line, from 0, that holds the character at `offset`.
-  function lineOf(starts, offset) {
-    let low = 0;
-    let high = starts.length - 1;
-    while (low < high) {
-      const middle = (low + high + 1) >> 1;
-      if (starts[middle] <= offset) {
-        low = middle;
-      } else {
-        high = middle - 1;
+      for (const key of substep.gone) {
+        nodes.delete(key);
       }
-    }
-    return low;
-  }
-
-  // A shown line of a verdict: its window, with marks for what is cut.
-  function shownLine(line) {
-    return (line.before ? `[${plural(line.before, 'byte', 'bytes')} as expected] …` : '') +
-      visible(line.bytes) +
-      (line.after ? `… [${plural(line.after, 'more byte', 'more bytes')}]` : '') +
-      (line.complete ? '' : ' (no line feed)');
+      return Array.from(nodes.values());
+    });
   }
 
   class Controller {
@@ -86,16 +37,24 @@
       this.createEngine = createEngine;
       this.share = share;
       this.engine = null;
+      this.written = ''; // the fragment of the address as the page last set it
+      this.lost = false; // the engine ran out of memory
       this.state = {
         bytes: new Uint8Array(),
         summary: null,
         answers: '',
         lineStarts: new Uint32Array(1),
         step: 0,
-        depth: 6,
+        substep: 0,
+        view: null, // the step shown, with each sub-step's drawing
+        depth: 5, // 31 nodes: as many as stand side by side at a readable size
         expanded: new Set(),
+        twinExpanded: new Set(), // the twin's nodes are its own
         example: null, // the example loaded, if one is
         shared: null, // the script as its link encodes it, once made
+        timeline: { steps: 0, done: false, parting: 0 },
+        twin: false,
+        score: { asked: 0, right: 0 },
         timings: {},
       };
     }
@@ -112,22 +71,42 @@
       const started = performance.now();
       let summary;
       try {
-        summary = this.engine.run(bytes, tracedCommands);
+        this.engine.twin(state.twin);
+        summary = this.engine.run(bytes);
       } catch (error) {
-        this.engine = await this.createEngine();
-        await this.load(new Uint8Array(0));
-        return {
-          ok: false,
-          message: 'This script needs more memory than the page can have (2 GB): run it with morvavl instead.',
-        };
+        return this.recover();
       }
       state.timings.run = performance.now() - started;
-      Object.assign(state, { bytes, summary, example, shared, step: 0 });
+      Object.assign(state, { bytes, summary, example, shared, step: 0, substep: 0, view: null });
+      state.timeline = { steps: 0, done: false, parting: 0 };
       state.answers = this.engine.answers;
       state.lineStarts = lineStarts(state.answers);
       state.expanded.clear();
+      state.twinExpanded.clear();
       state.timings.answers = performance.now() - started;
       return { ok: true, status: this.status() };
+    }
+
+    // An engine that ran out of memory is done with: what was asked of it
+    // gets `fallback`, and the page goes on with a fresh engine (recover).
+    guard(work, fallback) {
+      if (this.lost) {
+        return fallback;
+      }
+      try {
+        return work();
+      } catch (error) {
+        this.lost = true;
+        return fallback;
+      }
+    }
+
+    // A fresh engine, on an empty script: {ok: false, message}.
+    async recover() {
+      this.engine = await this.createEngine();
+      this.lost = false;
+      await this.load(new Uint8Array(0));
+      return { ok: false, message: outOfMemory };
     }
 
     status() {
@@ -135,10 +114,10 @@
       const parts = [plural(summary.commands, 'command', 'commands'),
         plural(this.answerLines(), 'answer line', 'answer lines'),
         `run in ${Math.round(timings.run)} ms`];
-      if (summary.steps < summary.commands && summary.commands > tracedCommands) {
-        parts.push(`steps shown for the first ${grouped(tracedCommands)} commands`);
-      }
-      if (summary.answersCut) {
+      if (summary.stopped) {
+        parts.push(`stopped at step ${grouped(summary.steps)}: its answers pass 64 MB, more ` +
+          'than the page holds; run it with morvavl for the rest');
+      } else if (summary.answersCut) {
         parts.push('answers cut at 64 MB');
       }
       return parts.join(' · ');
@@ -153,41 +132,94 @@
     }
 
     // The step as the view shows it: the command, its answers and note,
-    // the tree, the script line to highlight and the answer lines it wrote
-    // (first and last, from 0; last is -1 before any).
-    show(step) {
+    // its sub-steps, each with its drawing, the sub-step shown (by default
+    // the last, the tree after the command), the script line to highlight
+    // and the answer lines it wrote (first and last, from 0; last is -1
+    // before any).
+    show(step, { substep = 'last' } = {}) {
       const state = this.state;
       const started = performance.now();
       step = step === 'last' ? state.summary.steps : this.clamp(step);
-      state.step = step;
-      const view = this.engine.view(step, state.depth, state.expanded);
+      if (!state.view || state.view.step !== step || state.view.depth !== state.depth ||
+          state.view.expanded !== [...state.expanded].join()) {
+        const view = this.guard(() => this.engine.view(step, state.depth, state.expanded), emptyView());
+        if (this.lost) {
+          step = 0;
+        }
+        view.step = step;
+        view.depth = state.depth;
+        view.expanded = [...state.expanded].join();
+        view.drawings = drawings(view.substeps);
+        state.view = view;
+      }
       state.timings.engine = performance.now() - started;
-      const summary = state.summary;
+      const view = state.view;
+      state.step = step;
+      const last = view.substeps.length - 1;
+      state.substep = substep === 'last' ? last : Math.max(0, Math.min(last, substep));
+      return this.shown();
+    }
+
+    shown() {
+      const { view, summary, step, substep } = this.state;
       const shown = {
         step,
         steps: summary.steps,
+        substep,
+        substeps: view.substeps,
+        current: view.substeps[substep],
+        nodes: view.drawings[substep],
         position: `step ${grouped(step)} of ${grouped(summary.steps)}`,
-        view,
         line: step === 0 ? summary.countLine : view.line,
         answers: '',
         note: step === 0 ? summary.countNote : view.note,
         output: { first: 0, last: -1 },
+        firstRotation: view.firstRotation || 'none',
       };
       if (step === 0) {
         shown.command = summary.countLine > 0 ? `line ${summary.countLine}: the count line` : 'no count line';
+        shown.label = 'step 0, before the first command';
         return shown;
       }
       shown.command = `line ${view.line}: ` + (view.missing ? '(no line)' : view.text) +
         (view.droppedCr ? '  [\\r dropped]' : '');
-      shown.answers = state.answers.slice(view.answersAt, view.answersAt + view.answersSize).replace(/\n$/, '');
+      shown.label = `step ${grouped(step)} of ${grouped(summary.steps)}: ` + shown.command;
+      shown.answers = view.answers.replace(/\n$/, '');
       if (view.missing && view.missingAfter > 0) {
         shown.note += `; the same for ${grouped(view.missingAfter)} more commands without a line`;
       }
       shown.output = {
-        first: lineOf(state.lineStarts, view.answersAt),
-        last: lineOf(state.lineStarts, view.answersAt + view.answersSize - 1),
+        first: lineOf(this.state.lineStarts, view.answersAt),
+        last: lineOf(this.state.lineStarts, view.answersAt + view.answersSize - 1),
       };
       return shown;
+    }
+
+    // Has the engine work out a step's view ahead, for a later show: the
+    // engine keeps its last few views, and going back costs it the most.
+    prefetch(step) {
+      const state = this.state;
+      if (state.summary && step >= 1 && step <= state.summary.steps) {
+        this.guard(() => this.engine.view(step, state.depth, state.expanded), null);
+      }
+    }
+
+    // One sub-step on or back; past the ends of a command, to the next
+    // command's first sub-step or the last one of the command before.
+    moveSub(delta) {
+      const { step, substep, view, summary } = this.state;
+      const next = substep + delta;
+      if (next >= 0 && next < view.substeps.length) {
+        this.state.substep = next;
+        return this.shown();
+      }
+      if (delta > 0 && step < summary.steps) {
+        return this.show(step + 1, { substep: 0 });
+      }
+      if (delta < 0 && step > 0) {
+        return this.show(step - 1);
+      }
+      return this.shown();
     }
 
     // The step of a script line, from 1: the count line and what stands
@@ -199,85 +231,101 @@
     setDepth(depth) {
       this.state.depth = depth;
       this.state.expanded.clear();
+      this.state.twinExpanded.clear();
     }
 
-    expand(key) {
-      this.state.expanded.add(key);
+    expand(key, { twin = false } = {}) {
+      (twin ? this.state.twinExpanded : this.state.expanded).add(key);
     }
 
-    // Answer lines `from` to `to` (from 0), for the answers pane.
     answerLine(line) {
       const { answers, lineStarts: starts } = this.state;
       return answers.slice(starts[line], line + 1 < starts.length ? starts[line + 1] - 1 : undefined);
     }
 
-    // Another program's output, as bytes, against the script's answers:
-    // {agrees, text, step}, where step is the one to show, if any.
-    // `normalised` says that the bytes come from a text box that turned
-    // CR LF into LF.
-    // `diagnosis` lists the variants that give exactly those answers,
-    // each with the id of the rule it reads another way (rules.js).
-    check(bytes, { normalised = false } = {}) {
-      const verdict = this.engine.check(bytes);
-      const lines = [];
-      let step = 0;
-      if (verdict.agrees) {
-        lines.push(`The answers agree: ${plural(verdict.linesExpected, 'line', 'lines')}, byte for byte.`);
-      } else {
-        step = this.describe(verdict, lines);
-      }
-      if (normalised) {
-        lines.push('Note: the pasted text had CR LF line ends, which the text box turns into LF; ' +
-          'open the output as a file to compare its exact bytes.');
-      }
-      const diagnosis = (verdict.diagnosis || []).map((variant) => ({
-        ...variant,
-        sentence: `${variant.name}: it answers as if ${variant.description}`,
-        ruleId: ruleId(variant.section, variant.rule),
-        where: `the rule ${variant.rule}, in section ${variant.section} of docs/behaviour.md`,
-      }));
-      if (!verdict.agrees) {
-        lines.push(diagnosis.length
-          ? 'diagnosis: ' + diagnosis.map((variant) => variant.name).join(', ')
-          : 'diagnosis: none of the known misreadings');
-      }
-      return { agrees: verdict.agrees, text: lines.join('\n'), step, verdict, diagnosis };
+    // The textbook twin after the step shown: its drawing and answers.
+    setTwin(on) {
+      this.state.twin = on;
+      this.engine.twin(on);
+      this.state.timeline = { steps: 0, done: false, parting: 0 };
     }
 
-    describe(verdict, lines) {
-      const difference = verdict.difference;
-      if (difference.afterLast) {
-        lines.push(verdict.linesExpected === 0
-          ? 'morvavl writes no answer for this script, but your program wrote:'
-          : `After the last answer line (${grouped(verdict.linesExpected)}), your program wrote more:`);
-        lines.push('  written:  ' + shownLine(difference.written[0]));
-        return 0;
+    twin() {
+      const state = this.state;
+      return state.twin
+        ? this.guard(() => this.engine.twinView(state.step, state.depth, state.twinExpanded), { nodes: [], parting: 0 })
+        : null;
+    }
+
+    // Gathers a slice of the timeline; its state after.
+    index(commands = sliceCommands) {
+      if (!this.state.timeline.done) {
+        this.state.timeline = this.guard(() => this.engine.index(commands),
+          { ...this.state.timeline, done: true });
       }
-      const where = difference.step > 0 ? `step ${grouped(difference.step)}`
-        : `beyond the ${grouped(this.state.summary.steps)} steps shown`;
-      lines.push(`The answers first differ at script line ${difference.line} (${where}), ` +
-        `in answer line ${grouped(difference.answerLine)}:`);
-      for (const line of difference.expected) {
-        lines.push('  expected: ' + shownLine(line));
+      return this.state.timeline;
+    }
+
+    // Gathers the timeline at least as far as `step`.
+    indexTo(step) {
+      while (!this.state.timeline.done && this.state.timeline.steps < step) {
+        this.index(Math.max(sliceCommands, step - this.state.timeline.steps));
       }
-      const written = difference.written.slice(0, Math.max(1, difference.expected.length));
-      for (const line of written) {
-        lines.push('  written:  ' + shownLine(line));
+      return this.state.timeline;
+    }
+
+    marks() {
+      return this.engine.marks(this.state.timeline.steps);
+    }
+
+    // The next (or, with direction -1, the previous) step from `from` whose
+    // marks meet `mask`; 0 for none. The timeline is gathered as needed.
+    find(mask, from, direction = 1) {
+      for (let at = from + direction; at >= 1; at += direction) {
+        if (at > this.state.timeline.steps) {
+          if (this.state.timeline.done || direction < 0) {
+            return 0;
+          }
+          this.index();
+          continue;
+        }
+        if (this.marks()[at - 1] & mask) {
+          return at;
+        }
       }
-      if (written.length < difference.expected.length) {
-        lines.push('  written:  (nothing more)');
+      return 0;
+    }
+
+    // The next step after `from` whose command names the ID; 0 for none.
+    findId(id, from) {
+      const wanted = Number(id);
+      for (let at = from + 1; ; ++at) {
+        if (at > this.state.timeline.steps) {
+          if (this.state.timeline.done) {
+            return 0;
+          }
+          this.index();
+          continue;
+        }
+        if (this.engine.ids(this.state.timeline.steps)[at - 1] === wanted) {
+          return at;
+        }
       }
-      if (difference.unseen) {
-        lines.push(`  (${difference.unseen})`);
+    }
+
+    // Another program's output, as bytes, against the script's answers:
+    // {agrees, text, step, diagnosis}. `normalised` says that the bytes come
+    // from a text box that turned CR LF into LF.
+    check(bytes, { normalised = false } = {}) {
+      const verdict = this.guard(() => this.engine.check(bytes), null);
+      if (verdict === null) {
+        return { agrees: false, text: outOfMemory, step: 0, diagnosis: [] };
       }
-      if (verdict.linesWritten < verdict.linesExpected) {
-        lines.push(`  your program wrote ${grouped(verdict.linesWritten)} of the ` +
-          `${plural(verdict.linesExpected, 'answer line', 'answer lines')} expected`);
-      }
-      if (difference.step > 0) {
-        lines.push('  why: ' + this.engine.view(difference.step, 1, []).note);
-      }
-      return difference.step;
+      return pg.verdictText(verdict, {
+        steps: this.state.summary.steps,
+        normalised,
+        noteOf: (step) => this.guard(() => this.engine.view(step, 1, []).note, ''),
+      });
     }
 
     // The fragment that reopens this script at the step shown, once its
@@ -288,7 +336,25 @@
         return null;
       }
       const step = state.step === state.summary.steps && state.step > 0 ? 'last' : state.step;
-      return this.share.fragment(state.shared, step);
+      return this.share.fragment(state.shared, step, state.twin);
+    }
+
+    // The fragment to write into an address that holds `address`, or null
+    // for none: none before a link is made, none when it stands already,
+    // and none over a fragment the page did not write, a link that came in
+    // and is on its way to being opened.
+    fragmentFor(address) {
+      const fragment = this.fragment();
+      if (fragment === null || fragment === address || address !== this.written) {
+        return null;
+      }
+      this.written = fragment;
+      return fragment;
+    }
+
+    // The address's fragment as it stands is the page's own to follow.
+    adopt(address) {
+      this.written = address;
     }
 
     // Makes the link, when asked: {ok, fragment}, or {ok: false, message}
@@ -312,8 +378,5 @@
   }
 
   pg.Controller = Controller;
-  pg.visible = visible;
-  pg.lineStarts = lineStarts;
-  pg.lineOf = lineOf;
-  pg.ruleId = ruleId;
+  pg.drawings = drawings;
 })(globalThis.Playground = globalThis.Playground || {});

@@ -3,7 +3,9 @@
 // a long script (more than `editableLines`) is shown read-only that way,
 // since a text area lays out every line at once and takes seconds for a
 // hundred thousand; a button makes it editable all the same. Clicking a
-// line, or Ctrl+Enter on it, asks to go to that line.
+// line, or Ctrl+Enter on it, asks to go to that line. Lines past the
+// script's commands are greyed, and refused lines underlined with the rule
+// they break.
 (function (pg) {
   'use strict';
 
@@ -12,8 +14,9 @@
 
   class ScriptEditor {
     constructor(parts, handlers) {
-      Object.assign(this, parts); // textarea, viewer, gutter, current, edit
+      Object.assign(this, parts); // textarea, viewer, gutter, current, edit, marks
       this.handlers = handlers;
+      this.lineMarks = { unreadFrom: Infinity, refused: new Set(), noteOf: () => '' };
       this.text = '';
       this.starts = new Uint32Array(1); // where each line starts
       this.line = 0; // highlighted, from 1; 0 for none
@@ -48,14 +51,16 @@
         }
       });
       this.edit.addEventListener('click', () => this.show(this.text, true));
-      for (const scroller of [area, this.viewer]) {
-        scroller.addEventListener('scroll', () => this.redraw());
-        new ResizeObserver(() => this.redraw()).observe(scroller);
-      }
+      this.boxes = [area, this.viewer].map((scroller) => {
+        const box = new pg.Box(scroller, () => this.redraw());
+        scroller.addEventListener('scroll', () => this.redraw()); // after the box hears it
+        return box;
+      });
     }
 
+    // The text area, or the viewer of a long script, as a pg.Box.
     get scroller() {
-      return this.textarea.hidden ? this.viewer : this.textarea;
+      return this.boxes[this.textarea.hidden ? 1 : 0];
     }
 
     index(text) {
@@ -70,6 +75,12 @@
         starts[line++] = at + 1;
       }
       this.starts = starts;
+    }
+
+    // The text of line `n`, from 1.
+    lineText(n) {
+      const end = n < this.starts.length ? this.starts[n] - 1 : undefined;
+      return this.text.slice(this.starts[n - 1], end);
     }
 
     // The line, from 1, that holds the character at `offset`.
@@ -112,8 +123,8 @@
       const scroller = this.scroller;
       if (line > 0) {
         const top = (line - 1) * lineHeight;
-        if (top < scroller.scrollTop || top + lineHeight > scroller.scrollTop + scroller.clientHeight) {
-          scroller.scrollTop = Math.max(0, top - scroller.clientHeight / 3);
+        if (top < scroller.top || top + lineHeight > scroller.top + scroller.height) {
+          scroller.scrollTo(Math.max(0, top - scroller.height / 3));
         }
       }
       this.redraw();
@@ -121,16 +132,16 @@
 
     redraw() {
       const scroller = this.scroller;
-      const first = Math.floor(scroller.scrollTop / lineHeight);
+      const first = Math.floor(scroller.top / lineHeight);
       const last = Math.min(this.starts.length,
-        first + Math.ceil(scroller.clientHeight / lineHeight) + 1);
+        first + Math.ceil(scroller.height / lineHeight) + 1);
       const numbers = [];
       const lines = [];
       for (let n = first + 1; n <= last; ++n) {
         const top = (n - 1) * lineHeight;
         const number = document.createElement('div');
         number.textContent = n;
-        number.style.top = (top - scroller.scrollTop) + 'px';
+        number.style.top = (top - scroller.top) + 'px';
         numbers.push(number);
         if (!this.viewer.hidden) {
           const line = document.createElement('div');
@@ -147,9 +158,35 @@
         this.viewer.firstChild.style.height = this.starts.length * lineHeight + 'px';
         this.viewer.firstChild.replaceChildren(...lines);
       }
-      const top = (this.line - 1) * lineHeight - scroller.scrollTop;
-      this.current.hidden = this.line === 0 || top < -lineHeight || top > scroller.clientHeight;
+      const top = (this.line - 1) * lineHeight - scroller.top;
+      this.current.hidden = this.line === 0 || top < -lineHeight || top > scroller.height;
       this.current.style.top = top + 'px';
+      this.drawMarks(first, last, scroller.top);
+    }
+
+    // Lines no command reads, greyed; refused lines underlined, each with
+    // the rule it breaks.
+    setMarks(marks) {
+      this.lineMarks = marks;
+      this.redraw();
+    }
+
+    drawMarks(first, last, scrollTop) {
+      const { unreadFrom, refused, noteOf } = this.lineMarks;
+      const drawn = [];
+      for (let n = first + 1; n <= last; ++n) {
+        const kind = n >= unreadFrom ? 'unread' : refused.has(n) ? 'refused' : '';
+        if (!kind) {
+          continue;
+        }
+        const mark = document.createElement('div');
+        mark.className = kind;
+        mark.dataset.line = n;
+        mark.style.top = ((n - 1) * lineHeight - scrollTop) + 'px';
+        mark.title = kind === 'unread' ? 'no command reads this line' : noteOf(n);
+        drawn.push(mark);
+      }
+      this.marks.replaceChildren(...drawn);
     }
   }
 

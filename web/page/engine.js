@@ -1,6 +1,7 @@
-// The engine: morvavl's own session and trace, compiled to WebAssembly
-// (web/Engine.cpp). Bytes go in through the module's memory; answers come
-// out as bytes, and each step as JSON.
+// The engine: morvavl's own session, trace and comparison, compiled to
+// WebAssembly (web/Engine.cpp). Bytes go in through the module's memory;
+// answers come out as bytes, the timeline as arrays read in place, and
+// everything else as JSON.
 (function (pg) {
   'use strict';
 
@@ -32,25 +33,63 @@
       }
     }
 
-    // Runs the script: every answer, and the steps of its first `traced`
-    // commands. Returns the run's summary.
-    run(bytes, traced) {
+    json(pointer) {
+      return JSON.parse(this.module.UTF8ToString(pointer));
+    }
+
+    // Runs the script once: every answer, and copies of the tree along it.
+    run(bytes) {
       const m = this.module;
-      this.withBytes(bytes, (at, size) => m._engineRun(at, size, traced));
-      this.summary = JSON.parse(m.UTF8ToString(m._engineSummary()));
+      this.withBytes(bytes, (at, size) => m._engineRun(at, size));
+      this.summary = this.json(m._engineSummary());
       const answersAt = m._engineAnswers();
       this.answers = decoder.decode(
         m.HEAPU8.subarray(answersAt, answersAt + m._engineAnswersSize()));
       return this.summary;
     }
 
-    // Step `step` (0: before the first command), its tree drawn `depth`
-    // levels deep (0: all), and below the nodes numbered in `expanded`.
+    // Step `step` (0: before the first command) with its sub-steps, its
+    // tree drawn `depth` levels deep (0: all) and below the nodes whose keys
+    // are in `expanded`.
     view(step, depth, expanded) {
       const m = this.module;
       const list = encoder.encode(Array.from(expanded).join(','));
-      return JSON.parse(this.withBytes(list,
-        (at) => m.UTF8ToString(m._engineView(step, depth, at))));
+      return this.withBytes(list, (at) => this.json(m._engineView(step, depth, at)));
+    }
+
+    // The textbook twin after step `step`.
+    twinView(step, depth, expanded) {
+      const m = this.module;
+      const list = encoder.encode(Array.from(expanded).join(','));
+      return this.withBytes(list, (at) => this.json(m._engineTwinView(step, depth, at)));
+    }
+
+    twin(on) {
+      this.module._engineTwin(on ? 1 : 0);
+    }
+
+    // Gathers the timeline for at most `commands` more commands:
+    // {steps, done, parting}.
+    index(commands) {
+      return this.json(this.module._engineIndex(commands));
+    }
+
+    // The timeline's marks and IDs so far, one per step, read in place:
+    // valid until the engine next runs.
+    marks(steps) {
+      const m = this.module;
+      return new Uint16Array(m.HEAPU16.buffer, m._engineMarks(), steps);
+    }
+
+    ids(steps) {
+      const m = this.module;
+      return new Uint32Array(m.HEAPU32.buffer, m._engineIds(), steps);
+    }
+
+    // Why a line would be refused, or '' for a command.
+    refusal(line) {
+      const m = this.module;
+      return this.withBytes(encoder.encode(line), (at, size) => m.UTF8ToString(m._engineRefusal(at, size)));
     }
 
     // The script of a scenario file, or null when it is none.
@@ -67,7 +106,7 @@
     // last run: the verdict (web/VerdictJson.h).
     check(bytes) {
       const m = this.module;
-      return JSON.parse(this.withBytes(bytes, (at, size) => m.UTF8ToString(m._engineCheck(at, size))));
+      return this.withBytes(bytes, (at, size) => this.json(m._engineCheck(at, size)));
     }
   }
 

@@ -1,7 +1,7 @@
 // The page's state lives in its URL fragment, so that a link reproduces it:
 // "#s=" the script's bytes, compressed with raw DEFLATE and written in
 // base64url without padding, then "&step=N" (the step shown, from 1) or
-// "&step=last".
+// "&step=last", and "&twin=1" when the textbook twin is shown.
 (function (pg) {
   'use strict';
 
@@ -73,19 +73,20 @@
       }
     },
 
-    // {script, step} from a fragment; either may be null. step is a number
-    // from 0, or 'last'.
+    // {script, step, twin} from a fragment; script and step may be null.
+    // step is a number from 0, or 'last'.
     parse(hash) {
       const fields = new URLSearchParams(hash.replace(/^#/, ''));
       const step = fields.get('step');
       return {
         script: fields.get('s'),
         step: step === 'last' ? 'last' : /^\d+$/.test(step || '') ? Number(step) : null,
+        twin: fields.get('twin') === '1',
       };
     },
 
-    fragment(encoded, step) {
-      return '#s=' + encoded + '&step=' + step;
+    fragment(encoded, step, twin = false) {
+      return '#s=' + encoded + '&step=' + step + (twin ? '&twin=1' : '');
     },
   };
 })(globalThis.Playground = globalThis.Playground || {});
