@@ -38,6 +38,25 @@ std::uint64_t Checkpoints::plannedEvery(std::uint64_t commands,
   return every;
 }
 
+bool Checkpoints::has(std::uint64_t done) const {
+  return before(done).done == done;
+}
+
+bool Checkpoints::fill(std::uint64_t done, std::size_t offset,
+                       std::uint64_t answersAt, TreeSnapshot tree) {
+  if (bytes_ + tree.bytes() > budget_) {
+    return false;
+  }
+  bytes_ += tree.bytes();
+  const auto after =
+      std::upper_bound(points_.begin(), points_.end(), done,
+                       [](std::uint64_t value, const Point &point) {
+                         return value < point.done;
+                       });
+  points_.insert(after, {done, offset, answersAt, std::move(tree)});
+  return true;
+}
+
 const Checkpoints::Point &Checkpoints::before(std::uint64_t done) const {
   const auto after =
       std::upper_bound(points_.begin(), points_.end(), done,

@@ -1,8 +1,9 @@
 // Where a long script can be taken up again: copies of the tree every so
-// many commands, taken as the script first runs, within a budget of
-// memory. Once the copies pass it, every other one goes and the rest stand
-// twice as far apart, so that any script fits, and the commands to run from
-// the nearest copy grow only as the script does.
+// many commands, taken as the script first runs (and more filled in
+// between them afterwards), within a budget of memory. Once the copies pass it,
+// every other one goes and the rest stand twice as far apart, so that any
+// script fits, and the commands to run from the nearest copy grow only as the
+// script does.
 #ifndef MORVAVL_WEB_CHECKPOINTS_H
 #define MORVAVL_WEB_CHECKPOINTS_H
 
@@ -61,6 +62,13 @@ public:
   // whatever the spacing: it is never thinned out.
   void add(std::uint64_t done, std::size_t offset, std::uint64_t answersAt,
            TreeSnapshot tree, bool end = false);
+
+  // Whether a copy stands after exactly `done` commands.
+  bool has(std::uint64_t done) const;
+  // A copy the first run left out, put in its place later; false, and
+  // nothing kept, when it would pass the budget.
+  bool fill(std::uint64_t done, std::size_t offset, std::uint64_t answersAt,
+            TreeSnapshot tree);
 
   // The latest point at or before `done` commands.
   const Point &before(std::uint64_t done) const;

@@ -48,9 +48,12 @@ void PageRun::runOnce(std::uint64_t every) {
   count_ = session.count();
   countLine_ = session.script().countLine().number;
   LineStarts lines(script_);
+  // A copy costs a walk over the whole tree, so the run takes one in eight;
+  // the timeline, gathered after the page answers, fills in the rest.
+  fillEvery_ = Checkpoints::plannedEvery(count_, every);
   checkpoints_ = std::make_unique<Checkpoints>(
       checkpointBytes, lines.of(countLine_ + 1), TreeSnapshot(session.tree()),
-      Checkpoints::plannedEvery(count_, every));
+      fillEvery_ * 8);
   bool stopped = false;
   for (ScriptSession::Step step; session.step(step);) {
     ++steps_;
@@ -87,8 +90,8 @@ void PageRun::runOnce(std::uint64_t every) {
 
 void PageRun::twin(bool on) {
   twinCursor_.reset();
-  timeline_ =
-      std::make_unique<Timeline>(script_, on, twinCheckpointBytes, steps_);
+  timeline_ = std::make_unique<Timeline>(
+      script_, on, twinCheckpointBytes, steps_, checkpoints_.get(), fillEvery_);
 }
 
 std::string PageRun::stepJson(const TraceStep &step, std::uint64_t number,

@@ -57,6 +57,7 @@ private:
   std::string script_;
   AnswerCapture answers_{mostAnswerBytes};
   std::unique_ptr<Checkpoints> checkpoints_;
+  std::uint64_t fillEvery_ = 0; // the spacing of copies once filled in
   std::uint32_t count_ = 0;
   std::uint64_t countLine_ = 0;
   std::uint64_t steps_ = 0;

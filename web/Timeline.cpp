@@ -41,8 +41,10 @@ std::vector<std::uint64_t> changesOf(const TraceRecorder &did) {
 } // namespace
 
 Timeline::Timeline(std::string_view script, bool twin, std::size_t twinBudget,
-                   std::uint64_t steps)
+                   std::uint64_t steps, Checkpoints *points,
+                   std::uint64_t fillEvery)
     : script_(script), main_(std::make_unique<Side>(script, nullptr)),
+      points_(fillEvery ? points : nullptr), fillEvery_(fillEvery),
       mostSteps_(steps), lines_(script) {
   done_ = steps == 0;
   if (!twin) {
@@ -68,6 +70,7 @@ bool Timeline::advance(std::uint64_t commands) {
     if (twin_ && twin_->session.step(twinStep)) {
       compareTwin(step, twinStep);
     }
+    fillIn(step);
     done_ = step.missing || marks_.size() >= mostSteps_;
   }
   return !done_;
@@ -112,6 +115,23 @@ void Timeline::markStep(const TraceStep &step, const TraceRecorder &did) {
   }
   marks_.push_back(marks);
   ids_.push_back(id);
+}
+
+// A copy of the tree where the run took none, so that a step near it is
+// made again from close by.
+void Timeline::fillIn(const TraceStep &step) {
+  const std::uint64_t done = marks_.size();
+  answers_ += step.answers.size();
+  if (!points_ || step.missing || done % fillEvery_ != 0 ||
+      points_->has(done)) {
+    return;
+  }
+  const std::uint64_t line =
+      main_->session.script().countLine().number + done + 1;
+  if (!points_->fill(done, lines_.of(line), answers_,
+                     main_->session.snapshot())) {
+    points_ = nullptr; // the budget is spent
+  }
 }
 
 void Timeline::compareTwin(const TraceStep &step, const TraceStep &twin) {

@@ -37,9 +37,12 @@ public:
   };
   static constexpr std::uint32_t noId = 0xFFFFFFFF;
 
-  // Gathers at most `steps` steps: those of the run the page holds.
+  // Gathers at most `steps` steps: those of the run the page holds. On
+  // the way it fills in copies of the tree every `fillEvery` commands
+  // where `points`, the run's own, has none, while their budget lasts.
   Timeline(std::string_view script, bool twin, std::size_t twinBudget,
-           std::uint64_t steps);
+           std::uint64_t steps, Checkpoints *points = nullptr,
+           std::uint64_t fillEvery = 0);
 
   // Runs on for at most this many commands; false once every step is in.
   bool advance(std::uint64_t commands);
@@ -65,6 +68,7 @@ private:
   };
   void markStep(const TraceStep &step, const TraceRecorder &did);
   void compareTwin(const TraceStep &step, const TraceStep &twin);
+  void fillIn(const TraceStep &step);
 
   std::string_view script_;
   std::unique_ptr<Side> main_;
@@ -74,8 +78,11 @@ private:
   std::vector<std::uint32_t> ids_;
   std::uint64_t parting_ = 0;
   std::uint64_t twinAnswers_ = 0;
+  Checkpoints *points_;
+  std::uint64_t fillEvery_;
+  std::uint64_t answers_ = 0;
   std::uint64_t mostSteps_;
-  LineStarts lines_; // for the twin's checkpoints
+  LineStarts lines_; // for the checkpoints
   bool done_ = false;
 };
 
