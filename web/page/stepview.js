@@ -59,12 +59,17 @@
       text.textContent = substep && substep.kind === 'done'
         ? 'The command is done. Choose a sub-step to see the rule it applied.' : '';
     } else {
-      const link = element('a', { href: '#' }, rule.textContent.split('. ')[0].replace(/\.$/, ''));
+      // The rule's first sentence links to it in the rules below; the
+      // rest follows, cut short.
+      const whole = rule.textContent;
+      const lead = (/^.*?[.:](\s|$)/.exec(whole) || [whole])[0];
+      const link = element('a', { href: '#' }, lead.trim());
       link.onclick = (event) => {
         event.preventDefault();
         showRule(substep.rule);
       };
-      text.append(link, ': ' + rule.textContent.slice(0, 260) + (rule.textContent.length > 260 ? '…' : ''));
+      const rest = whole.slice(lead.length);
+      text.append(link, ' ' + rest.slice(0, 240) + (rest.length > 240 ? '…' : ''));
     }
     read.replaceChildren(...((substep && substep.read) || []).map((line, index) => {
       const item = element('li', {}, line);
