@@ -10,6 +10,7 @@
 // Where the platform offers it, a delivery is one write(2) call; the
 // standard library's unbuffered stdout is the portable fallback.
 #if __has_include(<unistd.h>)
+#include <poll.h>
 #include <unistd.h>
 #define MORVAVL_POSIX_WRITE 1
 #else
@@ -57,6 +58,15 @@ bool StdoutAnswers::deliver(std::string_view lines) {
     const ssize_t wrote = ::write(STDOUT_FILENO, lines.data(), lines.size());
     if (wrote < 0 && errno == EINTR) {
       continue;
+    }
+    // A non-blocking output that is full: wait until it takes more, as a
+    // blocking one would, rather than lose the answers.
+    if (wrote < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd output{STDOUT_FILENO, POLLOUT, 0};
+      if (::poll(&output, 1, -1) >= 0 || errno == EINTR) {
+        continue;
+      }
+      return false;
     }
     if (wrote <= 0) {
       return false;

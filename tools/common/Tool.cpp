@@ -10,6 +10,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 namespace tool {
@@ -70,9 +71,9 @@ int run(const Description &tool, int argc, char **argv,
         int (*body)(Arguments &args)) {
   fillStandardDescriptors();
   if (asksForHelp(tool, argc, argv)) {
-    std::fwrite(tool.usage.data(), 1, tool.usage.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0
-                                    : error(tool.name, cannotWrite("the help"));
+    return writeAll(STDOUT_FILENO, tool.usage)
+               ? 0
+               : error(tool.name, cannotWrite("the help"));
   }
   int status = 0;
   try {
@@ -95,13 +96,32 @@ int run(const Description &tool, int argc, char **argv,
   return status;
 }
 
+bool writeAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t wrote = ::write(fd, bytes.data(), bytes.size());
+    if (wrote > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(wrote));
+      continue;
+    }
+    if (wrote < 0 && errno == EINTR) {
+      continue;
+    }
+    if (wrote < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd output{fd, POLLOUT, 0};
+      if (::poll(&output, 1, -1) >= 0 || errno == EINTR) {
+        continue;
+      }
+    }
+    return false;
+  }
+  return true;
+}
+
 void Output::flush() {
   if (!buffer_.empty() && !failed_) {
-    failed_ =
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size();
+    failed_ = !writeAll(fd_, buffer_);
   }
   buffer_.clear();
-  failed_ = failed_ || std::fflush(file_) != 0;
 }
 
 namespace {

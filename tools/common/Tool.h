@@ -51,11 +51,15 @@ int run(const Description &tool, int argc, char **argv,
 std::string cannotWrite(std::string_view what);
 std::string cannotRead(std::string_view what);
 
+// Writes all of bytes to fd, waiting whenever a non-blocking descriptor is
+// full rather than losing what it would not take; false when a write fails.
+bool writeAll(int fd, std::string_view bytes);
+
 // Output collected in a buffer and written in large pieces, or at once when
 // someone may be waiting for it. Remembers whether a write failed.
 class Output {
 public:
-  explicit Output(std::FILE *file) : file_(file) {}
+  explicit Output(int fd) : fd_(fd) {}
   ~Output() { flush(); }
   Output(const Output &) = delete;
   Output &operator=(const Output &) = delete;
@@ -71,7 +75,7 @@ public:
   bool failed() const { return failed_; }
 
 private:
-  std::FILE *file_;
+  int fd_;
   std::string buffer_;
   bool failed_ = false;
 };

@@ -19,6 +19,7 @@
 #include <sstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -220,8 +221,7 @@ private:
   // Writes at once, so that reports appear as they are made; a report that
   // cannot be written ends the tool.
   static void say(const std::string &text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::fflush(stdout) != 0) {
+    if (!tool::writeAll(STDOUT_FILENO, text)) {
       tool::outputFailed("the report");
     }
   }

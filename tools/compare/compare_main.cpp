@@ -12,26 +12,27 @@
 #include <csignal>
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
-int listPasses() {
-  for (const ReducerPass &pass : reducerPasses()) {
-    std::printf("%.*s\t%.*s\n", static_cast<int>(pass.name.size()),
-                pass.name.data(), static_cast<int>(pass.description.size()),
-                pass.description.data());
+// Lines of a name, a tab and a description.
+template <class Rows> int listNamed(const Rows &rows) {
+  tool::Output out(STDOUT_FILENO);
+  for (const auto &row : rows) {
+    out.buffer().append(row.name).append("\t");
+    out.buffer().append(row.description).append("\n");
+  }
+  out.flush();
+  if (out.failed()) {
+    tool::outputFailed("the list");
   }
   return 0;
 }
 
-int listVariants() {
-  for (const Variant &variant : variants()) {
-    std::printf("%.*s\t%.*s\n", static_cast<int>(variant.name.size()),
-                variant.name.data(),
-                static_cast<int>(variant.description.size()),
-                variant.description.data());
-  }
-  return 0;
-}
+int listPasses() { return listNamed(reducerPasses()); }
+
+int listVariants() { return listNamed(variants()); }
 
 int compareMain(tool::Arguments &args) {
   const CompareOptions options = readCompareOptions(args);

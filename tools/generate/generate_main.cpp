@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 constexpr std::string_view header =
@@ -50,12 +52,13 @@ int generateMain(tool::Arguments &args) {
   if (!why.empty()) {
     tool::fail(why);
   }
-  bool failed = false;
-  generateScript(words[0], size, seed, [&failed](std::string_view piece) {
-    failed = failed ||
-             std::fwrite(piece.data(), 1, piece.size(), stdout) != piece.size();
+  tool::Output out(STDOUT_FILENO);
+  generateScript(words[0], size, seed, [&out](std::string_view piece) {
+    out.buffer().append(piece);
+    out.maybeFlush();
   });
-  if (failed || std::fflush(stdout) != 0) {
+  out.flush();
+  if (out.failed()) {
     tool::outputFailed("the script");
   }
   return 0;

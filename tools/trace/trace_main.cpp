@@ -332,7 +332,7 @@ int traceMain(tool::Arguments &args) {
     }
   }
 
-  tool::Output out(stdout);
+  tool::Output out(STDOUT_FILENO);
   TraceSession session(options.script == "-" ? in : file, options.variant);
   warnAboutLines(options, session.script());
   Trace trace(options, session, out, dot);
