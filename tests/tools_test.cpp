@@ -10,6 +10,11 @@
 #include <algorithm>
 #include <dirent.h>
 #include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,9 +24,9 @@ struct ToolRun {
   std::string err;
 };
 
-// Runs a shell command line; {compare}, {trace}, {generate}, {faulty} and
-// {morvavl} stand for the built programs, {dir} for a scratch directory.
-ToolRun shell(std::string command, const ScratchDir &dir) {
+// A shell command line with {compare}, {trace}, {generate}, {faulty} and
+// {morvavl} standing for the built programs, {dir} for a scratch directory.
+std::string expand(std::string command, const ScratchDir &dir) {
   const std::pair<const char *, std::string> names[] = {
       {"{compare}", MORVAVL_COMPARE},
       {"{trace}", MORVAVL_TRACE},
@@ -34,8 +39,13 @@ ToolRun shell(std::string command, const ScratchDir &dir) {
       command.replace(at, std::string_view(name).size(), path);
     }
   }
-  const std::string full =
-      "(" + command + ") > " + dir.quoted("out") + " 2> " + dir.quoted("err");
+  return command;
+}
+
+// Runs such a command line, its output and errors kept in files.
+ToolRun shell(const std::string &command, const ScratchDir &dir) {
+  const std::string full = "(" + expand(command, dir) + ") > " +
+                           dir.quoted("out") + " 2> " + dir.quoted("err");
   ToolRun run;
   const int status = std::system(full.c_str());
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -57,6 +67,43 @@ int survivors(const std::string &mark) {
     ::closedir(proc);
   }
   return found;
+}
+
+// Runs a shell command with its standard output a non-blocking pipe that
+// nobody reads for the first 300 ms: all that arrives, and the exit status.
+ToolRun intoIdleNonBlockingPipe(const std::string &command) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) {
+    return {-1, "", "no pipe"};
+  }
+  ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(pipeEnds[1], STDOUT_FILENO);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    ::execl("/bin/sh", "sh", "-c", command.c_str(),
+            static_cast<char *>(nullptr));
+    ::_exit(127);
+  }
+  ::close(pipeEnds[1]);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ToolRun run;
+  char chunk[1 << 16];
+  for (ssize_t got; (got = ::read(pipeEnds[0], chunk, sizeof chunk)) != 0;) {
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      break;
+    }
+    run.out.append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(pipeEnds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
 }
 
 TEST(Compare, MorvavlAgreesWithItselfOnGeneratedScripts) {
@@ -134,6 +181,12 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
       {"{compare} --generate 3 --max-failures 2 {faulty} swap-listing",
        1,
        {"2 scripts: 2 differ; stopped there, as --max-failures asks"}},
+      // It would copy the expected answers from a descriptor left open on
+      // the script.
+      {"{generate} mixed 300 1 >{dir}/s.txt; "
+       "{compare} --script {dir}/s.txt {faulty} read-inherited",
+       1,
+       {"differs"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "
@@ -420,6 +473,23 @@ TEST(Compare, JUnitReportHasACasePerScript) {
             2u);
   EXPECT_EQ(count("a&amp;b.txt\""), 1u);
   EXPECT_EQ(count("</testsuite>\n</testsuites>\n"), 1u);
+}
+
+// A reader may have left the pipe non-blocking: a full pipe then says EAGAIN,
+// which means wait, not give up. Every byte arrives, from each program.
+TEST(Tools, NonBlockingOutputLosesNothing) {
+  const ScratchDir dir;
+  shell("{generate} mixed 20000 3 >{dir}/s.txt", dir);
+  for (const char *command :
+       {"{morvavl} <{dir}/s.txt", "{generate} mixed 20000 3",
+        "{trace} --tsv {dir}/s.txt"}) {
+    const ToolRun plain = shell(command, dir);
+    const ToolRun idle = intoIdleNonBlockingPipe(expand(command, dir));
+    EXPECT_EQ(idle.status, 0) << command;
+    EXPECT_GT(plain.out.size(), std::size_t{1} << 16) << command;
+    EXPECT_EQ(idle.out.size(), plain.out.size()) << command;
+    EXPECT_TRUE(idle.out == plain.out) << command;
+  }
 }
 
 } // namespace

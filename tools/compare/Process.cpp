@@ -200,6 +200,19 @@ struct Pipes {
   int exec[2] = {-1, -1};
 };
 
+// In the child, before exec: every descriptor past the standard three closes
+// on exec, whoever opened it and however, so that the program cannot read
+// the script or the expected answers behind the comparer's back.
+void keepOnlyStandardStreams() {
+  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+    return;
+  }
+  for (int fd = 3, last = static_cast<int>(::sysconf(_SC_OPEN_MAX));
+       fd < last && fd < (1 << 20); ++fd) {
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+  }
+}
+
 // One run of the program, from fork to the end of everything it started.
 class Run {
 public:
@@ -262,6 +275,7 @@ bool Run::start(const std::vector<std::string> &command) {
     ::dup2(pipes.in[0], STDIN_FILENO);
     ::dup2(pipes.out[1], STDOUT_FILENO);
     ::dup2(pipes.err[1], STDERR_FILENO);
+    keepOnlyStandardStreams();
     ::execvp(argv[0], argv.data());
     const int error = errno;
     [[maybe_unused]] const ssize_t wrote =
