@@ -275,6 +275,22 @@ TEST(Tools, BadInputGetsOneLineAndStatusTwo) {
        "there: its one command is on line 2\nmorvavl-trace: error: --dot "
        "{dir}/g.dot: no graph to write, since no command stands on the "
        "lines of --at 5\n"},
+      // What was there before the run is left as it was.
+      {"printf 'kept' >{dir}/g.dot; printf '1\\nprintInorder\\n' | "
+       "{trace} --dot {dir}/g.dot --at 5 2>/dev/null; s=$?; "
+       "test \"$(cat {dir}/g.dot)\" = kept&& exit $s",
+       2, ""},
+      {"printf '1\\nprintInorder\\n' >{dir}/s.txt; "
+       "{trace} --dot {dir}/s.txt --at 2 {dir}/s.txt; s=$?; "
+       "test \"$(wc -c <{dir}/s.txt)\" -eq 15 && exit $s",
+       2,
+       "morvavl-trace: error: --dot {dir}/s.txt: it is the script being "
+       "read\n"},
+      {"printf '1\\nprintInorder\\n' >{dir}/s.txt; ln -s s.txt {dir}/link; "
+       "{trace} --dot {dir}/link --at 2 <{dir}/s.txt; s=$?; "
+       "test \"$(wc -c <{dir}/s.txt)\" -eq 15 && exit $s",
+       2,
+       "morvavl-trace: error: --dot {dir}/link: it is the script being read\n"},
       {"printf '1\\nprintInorder\\n' | {trace} --draw=999 >/dev/null", 0,
        "morvavl-trace: warning: no command on line 999, so nothing is drawn "
        "there: its one command is on line 2\n"},

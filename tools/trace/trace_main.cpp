@@ -3,6 +3,7 @@
 // are checked before the first command runs, and the lines they name as soon
 // as the count line tells where the commands are; each graph of --dot is
 // written as soon as it is drawn.
+#include "DotFile.h"
 #include "Drawing.h"
 #include "Options.h"
 #include "Text.h"
@@ -14,7 +15,9 @@
 #include <cstring>
 #include <fstream>
 #include <istream>
+#include <memory>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -178,7 +181,7 @@ void warnAboutLines(const Options &options, const ScriptReader &script) {
 class Trace {
 public:
   Trace(const Options &options, TraceSession &session, tool::Output &out,
-        std::ofstream &dot)
+        DotFile *dot)
       : options_(options), session_(session), out_(out), dot_(dot),
         human_(!options.tsv && !options.shape),
         immediate_(::isatty(STDIN_FILENO) || ::isatty(STDOUT_FILENO)) {}
@@ -291,17 +294,14 @@ private:
   void dot(const std::string &title) {
     std::string graph;
     writeDot(session_, options_.depth, title, graph);
-    if (!dot_.write(graph.data(), static_cast<std::streamsize>(graph.size()))
-             .flush()) {
-      tool::fail(tool::cannotWrite(options_.dotFile));
-    }
+    dot_->write(graph);
     ++graphs_;
   }
 
   const Options &options_;
   TraceSession &session_;
   tool::Output &out_;
-  std::ofstream &dot_;
+  DotFile *dot_;
   bool human_;
   bool immediate_;
   std::uint64_t graphs_ = 0;
@@ -314,36 +314,38 @@ int traceMain(tool::Arguments &args) {
   StandardInput standardInput;
   std::istream in(&standardInput);
   std::ifstream file;
+  int scriptFd = STDIN_FILENO;
   if (options.script != "-") {
+    scriptFd = ::open(options.script.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info;
-    if (::stat(options.script.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (scriptFd >= 0 && ::fstat(scriptFd, &info) == 0 &&
+        S_ISDIR(info.st_mode)) {
       tool::fail("cannot read " + options.script + ": it is a directory");
     }
     file.open(options.script, std::ios::binary);
-    if (!file) {
+    if (scriptFd < 0 || !file) {
       tool::fail(tool::cannotRead(options.script));
     }
   }
-  std::ofstream dot;
+  std::unique_ptr<DotFile> dot;
   if (!options.dotFile.empty()) {
-    dot.open(options.dotFile, std::ios::binary);
-    if (!dot) {
-      tool::fail(tool::cannotWrite(options.dotFile));
-    }
+    dot = std::make_unique<DotFile>(options.dotFile, scriptFd);
+  }
+  if (scriptFd != STDIN_FILENO) {
+    ::close(scriptFd);
   }
 
   tool::Output out(STDOUT_FILENO);
   TraceSession session(options.script == "-" ? in : file, options.variant);
   warnAboutLines(options, session.script());
-  Trace trace(options, session, out, dot);
+  Trace trace(options, session, out, dot.get());
   trace.run();
   out.flush();
   if (out.failed()) {
     tool::outputFailed("the trace");
   }
-  if (dot.is_open() && trace.graphs() == 0) {
-    dot.close();
-    ::unlink(options.dotFile.c_str());
+  if (dot && trace.graphs() == 0) {
+    dot->abandon();
     tool::fail("--dot " + options.dotFile +
                ": no graph to write, since no "
                "command stands on the lines of --at " +
