@@ -275,6 +275,10 @@ TEST(Tools, BadInputGetsOneLineAndStatusTwo) {
        "there: its one command is on line 2\nmorvavl-trace: error: --dot "
        "{dir}/g.dot: no graph to write, since no command stands on the "
        "lines of --at 5\n"},
+      // Four billion commands without a line are one step, at once.
+      {"printf '4294967295\\ninsert \"A\" 12345678\\n' | timeout 20 {trace} "
+       "--shape >/dev/null",
+       0, ""},
       // What was there before the run is left as it was.
       {"printf 'kept' >{dir}/g.dot; printf '1\\nprintInorder\\n' | "
        "{trace} --dot {dir}/g.dot --at 5 2>/dev/null; s=$?; "

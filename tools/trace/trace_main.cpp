@@ -222,6 +222,10 @@ public:
             " without a line\n";
         break;
       }
+      // Nor do they change the tree: only the table has a row for each.
+      if (step.missing && !options_.tsv) {
+        break;
+      }
     }
     if (options_.shape) {
       writeShape(session_, out_.buffer());
