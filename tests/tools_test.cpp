@@ -187,6 +187,17 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
        "{compare} --script {dir}/s.txt {faulty} read-inherited",
        1,
        {"differs"}},
+      // The JUnit report is written when nobody reads the other one, and
+      // into a FIFO, whose reader gets it whole.
+      {"{compare} --generate 4 --junit {dir}/j.xml {faulty} swap-listing | "
+       "true; grep -c '<testcase' {dir}/j.xml",
+       0,
+       {"4\n"}},
+      {"mkfifo {dir}/f; cat {dir}/f >{dir}/got & timeout 60 {compare} "
+       "--generate 2 --junit {dir}/f {morvavl} >/dev/null; wait; "
+       "grep -c '<testcase' {dir}/got",
+       0,
+       {"2\n"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "

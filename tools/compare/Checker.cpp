@@ -6,16 +6,19 @@
 #include "Diagnosis.h"
 #include "Generator.h"
 #include "JUnit.h"
+#include "OutputFile.h"
 #include "Reducer.h"
 #include "Report.h"
 #include "Scenario.h"
 #include "ScriptSession.h"
 #include "Text.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -54,6 +57,9 @@ public:
   explicit Checker(const CompareOptions &options)
       : options_(options),
         junit_("morvavl-compare " + text::escaped(options.program.command[0])) {
+    if (!options.junitFile.empty()) {
+      junitFile_ = std::make_unique<OutputFile>("--junit", options.junitFile);
+    }
   }
 
   // 0, 1 or 2, as the exit status says.
@@ -149,8 +155,8 @@ private:
     reducing.maxRuns = options_.maxRuns;
     reducing.passes = options_.passes;
     if (options_.verbose) {
-      reducing.kept = [](std::string_view pass, std::uint64_t from,
-                         std::uint64_t to) {
+      reducing.kept = [this](std::string_view pass, std::uint64_t from,
+                             std::uint64_t to) {
         say("  " + std::string(pass) + " kept a cut: " + text::grouped(from) +
             " to " + text::counted(to, "line", "lines") + "\n");
       };
@@ -208,22 +214,27 @@ private:
     if (options_.reduceFile.empty()) {
       say(summary + "\n");
     }
-    if (!options_.junitFile.empty()) {
-      std::ofstream junit(options_.junitFile, std::ios::binary);
-      junit << junit_.xml();
-      if (!junit.flush()) {
-        tool::fail(tool::cannotWrite(options_.junitFile));
-      }
+    if (junitFile_) {
+      junitFile_->write(junit_.xml());
+    }
+    if (readerGone_) {
+      errno = EPIPE;
+      tool::outputFailed("the report");
     }
     return status;
   }
 
   // Writes at once, so that reports appear as they are made; a report that
-  // cannot be written ends the tool.
-  static void say(const std::string &text) {
-    if (!tool::writeAll(STDOUT_FILENO, text)) {
+  // cannot be written ends the tool. When the reader went away and a JUnit
+  // report is asked for, the runs go on for it, and the tool ends after.
+  void say(const std::string &text) {
+    if (readerGone_ || tool::writeAll(STDOUT_FILENO, text)) {
+      return;
+    }
+    if (errno != EPIPE || !junitFile_) {
       tool::outputFailed("the report");
     }
+    readerGone_ = true;
   }
 
   // The output kept from each run of a reduction, for the report on the
@@ -232,6 +243,8 @@ private:
 
   const CompareOptions &options_;
   JUnitReport junit_;
+  std::unique_ptr<OutputFile> junitFile_;
+  bool readerGone_ = false;
   OutputSpool spool_;
   Diagnosis diagnosis_;
   std::uint64_t checked_ = 0;

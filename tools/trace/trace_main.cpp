@@ -3,9 +3,9 @@
 // are checked before the first command runs, and the lines they name as soon
 // as the count line tells where the commands are; each graph of --dot is
 // written as soon as it is drawn.
-#include "DotFile.h"
 #include "Drawing.h"
 #include "Options.h"
+#include "OutputFile.h"
 #include "Text.h"
 #include "Tool.h"
 #include "Tracer.h"
@@ -181,7 +181,7 @@ void warnAboutLines(const Options &options, const ScriptReader &script) {
 class Trace {
 public:
   Trace(const Options &options, TraceSession &session, tool::Output &out,
-        DotFile *dot)
+        OutputFile *dot)
       : options_(options), session_(session), out_(out), dot_(dot),
         human_(!options.tsv && !options.shape),
         immediate_(::isatty(STDIN_FILENO) || ::isatty(STDOUT_FILENO)) {}
@@ -305,7 +305,7 @@ private:
   const Options &options_;
   TraceSession &session_;
   tool::Output &out_;
-  DotFile *dot_;
+  OutputFile *dot_;
   bool human_;
   bool immediate_;
   std::uint64_t graphs_ = 0;
@@ -331,9 +331,9 @@ int traceMain(tool::Arguments &args) {
       tool::fail(tool::cannotRead(options.script));
     }
   }
-  std::unique_ptr<DotFile> dot;
+  std::unique_ptr<OutputFile> dot;
   if (!options.dotFile.empty()) {
-    dot = std::make_unique<DotFile>(options.dotFile, scriptFd);
+    dot = std::make_unique<OutputFile>("--dot", options.dotFile, scriptFd);
   }
   if (scriptFd != STDIN_FILENO) {
     ::close(scriptFd);

@@ -1,6 +1,6 @@
-// Kept apart from the trace so that what the tool may do to a file it did
-// not create (nothing, until it writes there) is written down once.
-#include "DotFile.h"
+// What a tool may do to a file it did not create (nothing, until it writes
+// there), written down once.
+#include "OutputFile.h"
 
 #include "Tool.h"
 
@@ -10,7 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-DotFile::DotFile(std::string path, int scriptFd) : path_(std::move(path)) {
+OutputFile::OutputFile(std::string option, std::string path, int inputFd)
+    : path_(std::move(path)) {
   fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   created_ = fd_ >= 0;
   if (!created_ && errno == EEXIST) {
@@ -20,20 +21,22 @@ DotFile::DotFile(std::string path, int scriptFd) : path_(std::move(path)) {
     tool::fail(tool::cannotWrite(path_));
   }
   struct stat output {};
-  struct stat script {};
-  if (::fstat(fd_, &output) == 0 && ::fstat(scriptFd, &script) == 0 &&
-      output.st_dev == script.st_dev && output.st_ino == script.st_ino) {
-    tool::fail("--dot " + path_ + ": it is the script being read");
+  struct stat input {};
+  if (inputFd >= 0 && ::fstat(fd_, &output) == 0 &&
+      ::fstat(inputFd, &input) == 0 && output.st_dev == input.st_dev &&
+      output.st_ino == input.st_ino) {
+    tool::fail(option + " " + path_ + ": it is the script being read");
   }
 }
 
-DotFile::~DotFile() {
+OutputFile::~OutputFile() {
+  abandon();
   if (fd_ >= 0) {
     ::close(fd_);
   }
 }
 
-void DotFile::write(std::string_view graph) {
+void OutputFile::write(std::string_view bytes) {
   struct stat output {};
   // Emptied only now, and only a regular file: a device or a FIFO is
   // written to as it is.
@@ -42,12 +45,12 @@ void DotFile::write(std::string_view graph) {
     tool::fail(tool::cannotWrite(path_));
   }
   written_ = true;
-  if (!tool::writeAll(fd_, graph)) {
+  if (!tool::writeAll(fd_, bytes)) {
     tool::fail(tool::cannotWrite(path_));
   }
 }
 
-void DotFile::abandon() {
+void OutputFile::abandon() {
   if (created_ && !written_) {
     ::unlink(path_.c_str());
   }
