@@ -198,6 +198,17 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
        "grep -c '<testcase' {dir}/got",
        0,
        {"2\n"}},
+      // Names of 300,000 bytes that differ at the first byte of their line:
+      // a report of short lines, long ones cut with a mark.
+      {"awk 'BEGIN {n = \"a\"; while (length(n) < 300000) n = n n; "
+       "print 4; for (i = 1; i <= 3; i++) printf \"insert \\\"%s%s\\\" "
+       "1000000%d\\n\", substr(\"abc\", i, 1), n, i; print \"printPreorder\"}' "
+       ">{dir}/s.txt; "
+       "{compare} --script {dir}/s.txt {faulty} swap-listing | awk "
+       "'length($0) > 400 {long++} /bytes left out/ {cut++} "
+       "END {print \"long lines:\", long + 0; if (cut) print \"cut\"}'",
+       0,
+       {"long lines: 0\ncut\n"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "

@@ -1,6 +1,8 @@
 // Byte escapes, records and numbers as the tools show them.
 #include "Text.h"
 
+#include <algorithm>
+
 namespace text {
 
 void appendEscaped(std::string &out, std::string_view bytes) {
@@ -88,6 +90,42 @@ std::string signedNumber(std::int64_t number) {
 std::string counted(std::uint64_t number, std::string_view singular,
                     std::string_view plural) {
   return grouped(number) + " " + std::string(number == 1 ? singular : plural);
+}
+
+namespace {
+
+// A cut at `at` moved back before an escape it would split.
+std::size_t besideEscape(std::string_view line, std::size_t at) {
+  const std::size_t back =
+      line.substr(at > 3 ? at - 3 : 0, at > 3 ? 3 : at).rfind('\\');
+  return back == std::string_view::npos ? at : (at > 3 ? at - 3 : 0) + back;
+}
+
+} // namespace
+
+std::string cutLongLines(std::string_view text, std::size_t most) {
+  const std::size_t head = most * 3 / 5;
+  const std::size_t tail = most / 5;
+  std::string out;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::string_view line = text.substr(0, end);
+    if (line.size() <= most) {
+      out.append(line);
+    } else {
+      const std::size_t start = besideEscape(line, head);
+      const std::size_t finish = besideEscape(line, line.size() - tail);
+      out.append(line.substr(0, start));
+      out +=
+          " … [" + counted(finish - start, "byte", "bytes") + " left out] … ";
+      out.append(line.substr(finish));
+    }
+    if (end < text.size()) {
+      out += '\n';
+    }
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return out;
 }
 
 } // namespace text

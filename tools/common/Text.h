@@ -32,6 +32,11 @@ std::string grouped(std::uint64_t number);
 // +2, 0, -1: a balance factor.
 std::string signedNumber(std::int64_t number);
 
+// The text with each line longer than `most` bytes cut in the middle, its
+// start and end kept around "… [N bytes left out] …": a name of a million
+// bytes makes a report line of a few hundred. No escape (\xHH) is split.
+std::string cutLongLines(std::string_view text, std::size_t most = 400);
+
 // "1 record", "2 records".
 std::string counted(std::uint64_t number, std::string_view singular,
                     std::string_view plural);

@@ -122,18 +122,23 @@ void Comparison::differ(std::string_view rest) {
   // Up to the parting byte the program wrote what was expected.
   found.written = std::string(expected_.substr(from, offset_ - from));
   keptLines_ = std::max<std::size_t>(linesIn(found.expected), 1);
+  writtenLines_ = linesIn(found.written);
   keep(rest);
 }
 
 // A report shows the difference's lines as far as the command has answer
 // lines, one at least.
+// The lines kept so far are counted as they come, so that a long line costs
+// no more than its length.
 void Comparison::keep(std::string_view chunk) {
   std::string &written = verdict_.difference->written;
   const std::size_t limit = verdict_.difference->expected.size() + keptBeyond;
-  if (written.size() >= limit || linesIn(written) >= keptLines_) {
+  if (written.size() >= limit || writtenLines_ >= keptLines_) {
     return;
   }
-  written.append(chunk.substr(0, limit - written.size()));
+  const std::string_view piece = chunk.substr(0, limit - written.size());
+  written.append(piece);
+  writtenLines_ += linesIn(piece);
 }
 
 Verdict Comparison::finish() {

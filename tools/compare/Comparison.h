@@ -85,7 +85,8 @@ private:
   std::uint64_t firstMissing_ = 0;
   std::uint64_t firstMissingLine_ = 0;
   std::string repeated_;
-  std::size_t keptLines_ = 0; // the lines a report shows of `written`
+  std::size_t keptLines_ = 0;    // the lines a report shows of `written`
+  std::size_t writtenLines_ = 0; // the lines in `written` so far
 };
 
 // morvavl's answers to the script against answers given whole, as a

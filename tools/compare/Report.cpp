@@ -278,7 +278,7 @@ std::string describe(const ScriptSource &script, const Outcome &outcome,
     appendWhy(report, script, *outcome.difference, depth, reference);
   }
   appendErrorTail(report, outcome.end);
-  return report;
+  return text::cutLongLines(report);
 }
 
 std::string describeEach(const ScriptSource &script, const Outcome &outcome,
@@ -307,5 +307,5 @@ std::string describeEach(const ScriptSource &script, const Outcome &outcome,
       break;
     }
   }
-  return text;
+  return text::cutLongLines(text);
 }
