@@ -285,6 +285,11 @@ TEST(Tools, BadInputGetsOneLineAndStatusTwo) {
        "morvavl-compare: error: cannot run here: no program of that name in "
        "PATH, where a name without a slash is looked up; for the file in the "
        "current directory, write ./here\n"},
+      // Read as it streams, onto disk, and only so far.
+      {"{compare} --script /dev/zero {morvavl}", 2,
+       "morvavl-compare: error: cannot read /dev/zero: it is no regular file, "
+       "and gives more than 1 GiB; save the script to a file and give "
+       "that\n"},
       {"{trace} {dir}", 2,
        "morvavl-trace: error: cannot read {dir}: it is a directory\n"},
       {"{trace} --at 3 /dev/null", 2,

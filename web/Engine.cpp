@@ -134,7 +134,7 @@ PAGE_CALLS std::size_t engineScenarioSize() { return scenarioScript.size(); }
 // as morvavl-compare compares them, and diagnosed as it diagnoses them; the
 // verdict as JSON (VerdictJson.h).
 PAGE_CALLS const char *engineCheck(const char *output, std::size_t size) {
-  const ScriptSource script{"the script", run->script(), ""};
+  const ScriptSource script{"the script", run->script(), "", nullptr};
   const std::string_view written(output, size);
   const Verdict verdict = compareAnswers(script, written);
   Diagnosis diagnosis;

@@ -10,6 +10,7 @@
 #include "Reducer.h"
 #include "Report.h"
 #include "Scenario.h"
+#include "ScriptFile.h"
 #include "ScriptSession.h"
 #include "Text.h"
 
@@ -48,8 +49,23 @@ bool isScenarioFile(const std::string &path) {
   return path.size() > 4 && path.compare(path.size() - 4, 4, ".scn") == 0;
 }
 
-std::string readWhole(std::istream &in) {
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// A script that is no regular file is read once, onto disk, up to this.
+constexpr std::uint64_t mostStreamedBytes = std::uint64_t{1} << 30;
+// Scenario files are short: one is read whole, up to this.
+constexpr std::size_t mostScenarioBytes = std::size_t{64} << 20;
+
+std::string readWhole(const std::string &path, std::istream &in,
+                      std::size_t most) {
+  std::string whole;
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    whole.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (whole.size() > most) {
+      tool::fail(path + ": not a scenario file: longer than " +
+                 text::counted(most, "byte", "bytes"));
+    }
+  }
+  return whole;
 }
 
 class Checker {
@@ -71,13 +87,19 @@ public:
       }
     }
     for (std::uint64_t k = 0; k < options_.generate; ++k) {
+      // Written to disk as it is made: memory does not grow with the
+      // number of commands.
       const auto generated = [this, seed = options_.seed + k] {
         const std::string size = std::to_string(options_.commands);
-        return ScriptSource{
-            "generated " + options_.kind + " script, seed " +
-                std::to_string(seed) + " (morvavl-generate " + options_.kind +
-                " " + size + " " + std::to_string(seed) + ")",
-            generateScript(options_.kind, options_.commands, seed), ""};
+        auto file = std::make_shared<ScriptFile>();
+        generateScript(
+            options_.kind, options_.commands, seed,
+            [&file](std::string_view piece) { file->append(piece); });
+        return ScriptFile::source(
+            std::move(file), "generated " + options_.kind + " script, seed " +
+                                 std::to_string(seed) + " (morvavl-generate " +
+                                 options_.kind + " " + size + " " +
+                                 std::to_string(seed) + ")");
       };
       if (!check(generated(), status, generated)) {
         return finish(status);
@@ -168,7 +190,8 @@ private:
     if (!file.flush()) {
       tool::fail(tool::cannotWrite(options_.reduceFile));
     }
-    const ScriptSource shrunk{options_.reduceFile, reduction.script, ""};
+    const ScriptSource shrunk{options_.reduceFile, reduction.script, "",
+                              nullptr};
     const Outcome &witness = reduction.outcome;
     if (diagnosing()) {
       const std::string why =
@@ -268,18 +291,18 @@ ScriptSource loadScript(const std::string &path) {
   if (!file) {
     tool::fail(tool::cannotRead(path));
   }
-  ScriptSource script{path, "", ""};
+  ScriptSource script{path, "", "", nullptr};
   if (!isScenarioFile(path)) {
     if (S_ISREG(info.st_mode)) {
       script.path = path;
-    } else {
-      script.text = readWhole(file);
+      return script;
     }
-    return script;
+    return streamToDisk(path, file, mostStreamedBytes);
   }
   Scenario scenario;
   std::string error;
-  if (!parseScenario(readWhole(file), scenario, error)) {
+  if (!parseScenario(readWhole(path, file, mostScenarioBytes), scenario,
+                     error)) {
     tool::fail(path + ": not a scenario file: " + error);
   }
   script.text = std::move(scenario.input);

@@ -20,9 +20,10 @@
 // A script, held in memory or read from a regular file each time it is
 // needed: once for morvavl's answers and once for the program.
 struct ScriptSource {
-  std::string name; // as reports name it
-  std::string text; // the script, when in memory
-  std::string path; // or the regular file that holds it
+  std::string name;                 // as reports name it
+  std::string text;                 // the script, when in memory
+  std::string path;                 // or the regular file that holds it
+  std::shared_ptr<const void> keep; // what keeps that file, if anything
   std::unique_ptr<std::istream> open() const;
 };
 

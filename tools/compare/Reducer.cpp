@@ -23,7 +23,7 @@ bool Reducer::keep(Parts candidate) {
     return false;
   }
   ++runs_;
-  const ScriptSource script{"", assemble(candidate), ""};
+  const ScriptSource script{"", assemble(candidate), "", nullptr};
   Outcome outcome = runAndCompare(program_, script, keptOutput);
   if (!outcome.differs()) {
     return false;
