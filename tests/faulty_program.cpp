@@ -21,6 +21,9 @@
 //   leave-group MARK    starts one in a process group of its own, then exits
 //   leave-session MARK  starts one that forks one in a session of its own,
 //                       and exits at once; then it waits for ever itself
+//   fork-chain MARK     starts a chain in which each process starts the
+//                       next in a session of its own and exits, for ever;
+//                       then answers, and waits for ever itself
 //   close-output        closes its output and waits for ever
 //   long-error          writes a 30-line trace on standard error first
 //   read-inherited      answers the script in a regular file it was left
@@ -110,6 +113,26 @@ std::unique_ptr<std::istream> inheritedFile() {
   return nullptr;
 }
 
+// The chain of fork-chain: no process of it lives long, and none shares a
+// group or a session with another.
+void startChain() {
+  std::fflush(stdout);
+  if (::fork() != 0) {
+    return;
+  }
+  for (;;) {
+    const pid_t next = ::fork();
+    if (next == 0) {
+      ::setsid();
+      continue;
+    }
+    if (next > 0) {
+      ::_exit(0);
+    }
+    ::usleep(1000);
+  }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -146,6 +169,9 @@ int main(int argc, char **argv) {
     leaveBehind(mark, fault == "leave-running" ? ""
                       : fault == "leave-group" ? "group"
                                                : "session");
+  }
+  if (fault == "fork-chain") {
+    startChain();
   }
   if (fault == "long-error") {
     for (int i = 1; i <= 30; ++i) {
@@ -214,7 +240,8 @@ int main(int argc, char **argv) {
     ::close(STDOUT_FILENO);
     ::close(STDERR_FILENO);
   }
-  if (fault == "close-output" || fault == "leave-session") {
+  if (fault == "close-output" || fault == "leave-session" ||
+      fault == "fork-chain") {
     std::this_thread::sleep_for(std::chrono::hours(1));
   }
   return 0;

@@ -54,14 +54,18 @@ ToolRun shell(const std::string &command, const ScratchDir &dir) {
   return run;
 }
 
-// The processes whose command line is `sleep mark`.
+// The processes whose last argument is mark: `sleep mark`, and a
+// fork-chain's.
 int survivors(const std::string &mark) {
   int found = 0;
+  const std::string last = std::string(1, '\0') + mark + '\0';
   DIR *proc = ::opendir("/proc");
   while (const dirent *entry = proc ? ::readdir(proc) : nullptr) {
     const std::string cmdline =
         readFile(std::string("/proc/") + entry->d_name + "/cmdline");
-    found += cmdline == "sleep" + std::string(1, '\0') + mark + '\0';
+    found +=
+        cmdline.size() >= last.size() &&
+        cmdline.compare(cmdline.size() - last.size(), last.size(), last) == 0;
   }
   if (proc) {
     ::closedir(proc);
@@ -163,6 +167,10 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
       {"{compare} --generate 1 --timeout 1 {faulty} leave-session " + mark,
        1,
        {"differs: it timed out", "it left 1 process running"}},
+      {"timeout 60 {compare} --generate 1 --timeout 1 {faulty} fork-chain " +
+           mark,
+       1,
+       {"differs: it timed out"}},
       {"{compare} --generate 1 --timeout 1 {faulty} close-output",
        1,
        {"differs: it timed out", "it stopped after its answer line 1,006"}},

@@ -13,7 +13,9 @@
 #include <dirent.h>
 #include <fstream>
 #include <istream>
+#include <map>
 #include <set>
+#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -62,16 +64,15 @@ void takeWhatIsThere(int &fd,
   }
 }
 
-// The processes a run must end: those in the program's process group, and
-// this process's own children, which while a run lasts are all the
-// program's (orphans of its descendants, once this process reaps them).
-// Zombies are dead already and are only reaped.
-std::set<pid_t> strays(pid_t group) {
-  std::set<pid_t> found;
-  const pid_t self = ::getpid();
+// The processes a run must end: every process below this one that is not
+// dead already. This process is a subreaper, so an orphan of the run comes
+// back to it rather than to init: while a run lasts, the processes below
+// it are the run's, whatever group or session they moved to.
+std::vector<pid_t> descendants() {
+  std::multimap<pid_t, pid_t> childrenOf;
   DIR *proc = ::opendir("/proc");
   if (!proc) {
-    return found;
+    return {};
   }
   while (const dirent *entry = ::readdir(proc)) {
     char *end = nullptr;
@@ -82,24 +83,28 @@ std::set<pid_t> strays(pid_t group) {
     std::ifstream stat("/proc/" + std::string(entry->d_name) + "/stat");
     std::string line;
     std::getline(stat, line);
-    // pid (name) state ppid pgrp ...: the name may hold anything.
+    // pid (name) state ppid ...: the name may hold anything.
     const std::size_t close = line.rfind(')');
-    if (close == std::string::npos) {
-      continue;
-    }
     char state = 0;
     long parent = 0;
-    long processGroup = 0;
-    if (std::sscanf(line.c_str() + close + 1, " %c %ld %ld", &state, &parent,
-                    &processGroup) != 3 ||
-        state == 'Z') {
-      continue;
-    }
-    if (processGroup == group || parent == self) {
-      found.insert(static_cast<pid_t>(pid));
+    if (close != std::string::npos &&
+        std::sscanf(line.c_str() + close + 1, " %c %ld", &state, &parent) ==
+            2 &&
+        state != 'Z') {
+      childrenOf.emplace(static_cast<pid_t>(parent), static_cast<pid_t>(pid));
     }
   }
   ::closedir(proc);
+  std::vector<pid_t> found;
+  for (std::vector<pid_t> next{::getpid()}; !next.empty();) {
+    const pid_t parent = next.back();
+    next.pop_back();
+    const auto [from, to] = childrenOf.equal_range(parent);
+    for (auto child = from; child != to; ++child) {
+      found.push_back(child->second);
+      next.push_back(child->second);
+    }
+  }
   return found;
 }
 
@@ -114,22 +119,20 @@ bool childrenRunning() {
 }
 
 // Kills everything the run started, and returns how many processes that
-// was. Killing a parent hands its children to this process, so the search
-// repeats until nothing is left; a run that left nothing costs two system
-// calls.
-std::uint64_t endAll(pid_t group) {
+// was. Killing a parent hands its children to this process, and a process
+// may start another between the search and the kill, so the search
+// repeats, at once, until no child of this process is left; then nothing
+// below it is. A process group is never signalled here: once its leader
+// is reaped, its number may belong to someone else.
+std::uint64_t endAll() {
   std::set<pid_t> ended;
-  for (int round = 0; round < 2000; ++round) {
-    const bool running = childrenRunning();
-    if (!running && ::kill(-group, 0) != 0) {
-      break;
-    }
-    for (const pid_t pid : strays(group)) {
+  const auto giveUp =
+      std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (childrenRunning() && std::chrono::steady_clock::now() < giveUp) {
+    for (const pid_t pid : descendants()) {
       ::kill(pid, SIGKILL);
       ended.insert(pid);
     }
-    ::kill(-group, SIGKILL);
-    ::usleep(1000);
   }
   return ended.size();
 }
@@ -381,12 +384,13 @@ ProcessEnd Run::finish() {
     closeIfOpen(*fd);
   }
   if (!exited_) {
+    // Not reaped yet, so its group's number is still its own.
     ::kill(-pid_, SIGKILL);
     ::kill(pid_, SIGKILL);
     while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
     }
   }
-  end_.leftRunning = endAll(pid_);
+  end_.leftRunning = endAll();
   if (end_.errorTail.size() > errorTailBytes) {
     end_.errorTail.erase(0, end_.errorTail.size() - errorTailBytes);
   }
