@@ -2,6 +2,7 @@
 // against programs with one fault each, or hostile ones (faulty_program.cpp);
 // every tool on input it must refuse; and the JUnit report.
 #include "Generator.h"
+#include "JUnit.h"
 #include "RunProgram.h"
 #include "Tracer.h"
 
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -217,6 +219,15 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
        "END {print \"long lines:\", long + 0; if (cut) print \"cut\"}'",
        0,
        {"long lines: 0\ncut\n"}},
+      // Scripts that a stop left unrun are in the JUnit report, skipped.
+      {"{compare} --generate 4 --max-failures 1 --junit {dir}/j.xml {faulty} "
+       "swap-listing >/dev/null; grep -c '<skipped message=\"not run: "
+       "--max-failures 1' {dir}/j.xml",
+       0,
+       {"3\n"}},
+      {"{compare} --generate 2 --reduce {dir}/r.txt {morvavl}",
+       0,
+       {"2 scripts: all agree\n"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "
@@ -528,6 +539,26 @@ TEST(Compare, JUnitReportHasACasePerScript) {
             2u);
   EXPECT_EQ(count("a&amp;b.txt\""), 1u);
   EXPECT_EQ(count("</testsuite>\n</testsuites>\n"), 1u);
+}
+
+// Whatever the bytes and wherever the 64 KiB cut falls, the report is XML
+// that a parser reads: here the cut falls inside a character, after bytes
+// that are no UTF-8 at all. A script that was not run is there, skipped.
+TEST(Compare, JUnitReportIsWellFormedWhateverTheBytes) {
+  const ScratchDir dir;
+  JUnitReport report("suite \xFF");
+  report.failed("cut", 1, "message \xC3",
+                "\xED\xA0\x80 \xEF\xBF\xBF " + std::string(65530, 'a') +
+                    "\xE2\x80\xA6 the end");
+  report.skipped("later", "not run");
+  std::ofstream(dir / "junit.xml", std::ios::binary) << report.xml();
+  const ToolRun parsed = shell(
+      "python3 -c 'import sys, xml.dom.minidom as x; d = x.parse(sys.argv[1]); "
+      "print(len(d.getElementsByTagName(\"skipped\")))' {dir}/junit.xml",
+      dir);
+  EXPECT_EQ(parsed.status, 0) << parsed.err;
+  EXPECT_EQ(parsed.out, "1\n");
+  EXPECT_NE(report.xml().find(" skipped=\"1\" "), std::string::npos);
 }
 
 // A reader may have left the pipe non-blocking: a full pipe then says EAGAIN,

@@ -81,8 +81,10 @@ public:
   // 0, 1 or 2, as the exit status says.
   int run(const std::vector<ScriptSource> &given) {
     int status = 0;
-    for (const ScriptSource &script : given) {
+    for (std::size_t i = 0; i < given.size(); ++i) {
+      const ScriptSource &script = given[i];
       if (!check(script, status, [&script] { return script; })) {
+        skipRest(given, i + 1, 0);
         return finish(status);
       }
     }
@@ -90,18 +92,14 @@ public:
       // Written to disk as it is made: memory does not grow with the
       // number of commands.
       const auto generated = [this, seed = options_.seed + k] {
-        const std::string size = std::to_string(options_.commands);
         auto file = std::make_shared<ScriptFile>();
         generateScript(
             options_.kind, options_.commands, seed,
             [&file](std::string_view piece) { file->append(piece); });
-        return ScriptFile::source(
-            std::move(file), "generated " + options_.kind + " script, seed " +
-                                 std::to_string(seed) + " (morvavl-generate " +
-                                 options_.kind + " " + size + " " +
-                                 std::to_string(seed) + ")");
+        return ScriptFile::source(std::move(file), generatedName(seed));
       };
       if (!check(generated(), status, generated)) {
+        skipRest(given, given.size(), k + 1);
         return finish(status);
       }
     }
@@ -109,6 +107,31 @@ public:
   }
 
 private:
+  std::string generatedName(std::uint64_t seed) const {
+    const std::string size = std::to_string(options_.commands);
+    return "generated " + options_.kind + " script, seed " +
+           std::to_string(seed) + " (morvavl-generate " + options_.kind + " " +
+           size + " " + std::to_string(seed) + ")";
+  }
+
+  // The scripts a stop left unrun are in the JUnit report all the same,
+  // as skipped.
+  void skipRest(const std::vector<ScriptSource> &given, std::size_t from,
+                std::uint64_t generatedFrom) {
+    const std::string why =
+        stoppedEarly_ ? "not run: --max-failures " +
+                            std::to_string(options_.maxFailures) +
+                            " scripts differed before it"
+                      : "not run: --reduce stops at the first script that "
+                        "differs";
+    for (std::size_t i = from; i < given.size(); ++i) {
+      junit_.skipped(given[i].name, why);
+    }
+    for (std::uint64_t k = generatedFrom; k < options_.generate; ++k) {
+      junit_.skipped(generatedName(options_.seed + k), why);
+    }
+  }
+
   // Whether a diagnosis is made: not when the answers expected are a
   // variant's already.
   bool diagnosing() const { return !options_.program.reference; }
@@ -234,7 +257,9 @@ private:
       say((options_.reduceFile.empty() ? "" : "\n") + diagnosis_.report());
       junit_.addToFailures("; " + diagnosis_.line());
     }
-    if (options_.reduceFile.empty()) {
+    // With --reduce the shrunk script's report ends the output, unless
+    // there was none.
+    if (options_.reduceFile.empty() || differing_ == 0) {
       say(summary + "\n");
     }
     if (junitFile_) {

@@ -17,6 +17,8 @@ public:
   void passed(std::string_view name, double seconds);
   void failed(std::string_view name, double seconds, std::string_view message,
               std::string_view report);
+  // A script that was not run, and why.
+  void skipped(std::string_view name, std::string_view why);
 
   // Adds this to the message of every failure so far.
   void addToFailures(std::string_view note);
@@ -29,6 +31,7 @@ private:
     std::string name;
     double seconds;
     bool failed;
+    bool skipped;
     std::string message;
     std::string report;
   };
