@@ -26,6 +26,9 @@
 //                       then answers, and waits for ever itself
 //   close-output        closes its output and waits for ever
 //   long-error          writes a 30-line trace on standard error first
+//   flaky FILE          answers, then writes one line too many on a script
+//                       of 5 commands or more, and on every other run (as
+//                       counted in FILE) whatever the script
 //   read-inherited      answers the script in a regular file it was left
 //                       open on, if any, and otherwise nothing at all
 #include "ScriptSession.h"
@@ -234,6 +237,15 @@ int main(int argc, char **argv) {
       complained = true;
     }
     write(answers);
+  }
+  if (fault == "flaky") {
+    std::fstream counter(argv[2], std::ios::in | std::ios::out);
+    long runs = 0;
+    counter >> runs;
+    std::ofstream(argv[2], std::ios::trunc) << runs + 1;
+    if (script.count() >= 5 || runs % 2 == 1) {
+      std::fputs("flaky\n", stdout);
+    }
   }
   std::fflush(stdout);
   if (fault == "close-output") {

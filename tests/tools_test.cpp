@@ -228,6 +228,14 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
       {"{compare} --generate 2 --reduce {dir}/r.txt {morvavl}",
        0,
        {"2 scripts: all agree\n"}},
+      // A program that differs one run in two on any script leads the
+      // shrinking astray; the witness reported differs on every run.
+      {"echo 0 >{dir}/n; {compare} --generate 1 --reduce {dir}/r.txt {faulty} "
+       "flaky {dir}/n; test \"$(head -n 1 {dir}/r.txt)\" -ge 5 && echo "
+       "witness",
+       0,
+       {"the program is flaky: the shortest script it differed on",
+        "below is the shortest that differed on all 3\n", "witness\n"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "

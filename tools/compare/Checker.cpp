@@ -132,6 +132,21 @@ private:
     }
   }
 
+  // What a reduction of a flaky program deserves to be told.
+  static std::string flakyNote(const Reduction &reduction,
+                               const Confirmation &confirmed) {
+    const std::string shortest =
+        text::counted(commandsOf(reduction.kept.back()), "command", "commands");
+    std::string note = "\nthe program is flaky: the shortest script it "
+                       "differed on (" +
+                       shortest + ") differed again on " +
+                       std::to_string(confirmed.again) + " of 3 runs; ";
+    return note + (confirmed.confirmed
+                       ? "below is the shortest that differed on all 3\n"
+                       : "no script kept on the way differed on all 3, and "
+                         "below is the shortest, which may not show it\n");
+  }
+
   // Whether a diagnosis is made: not when the answers expected are a
   // variant's already.
   bool diagnosing() const { return !options_.program.reference; }
@@ -206,8 +221,12 @@ private:
             " to " + text::counted(to, "line", "lines") + "\n");
       };
     }
-    const Reduction reduction =
+    Reduction reduction =
         reduce(options_.program, script, std::move(outcome), reducing);
+    const Confirmation confirmed = confirm(options_.program, reduction);
+    if (confirmed.flaky) {
+      say(flakyNote(reduction, confirmed));
+    }
     std::ofstream file(options_.reduceFile, std::ios::binary);
     file << reduction.script;
     if (!file.flush()) {

@@ -33,6 +33,7 @@ bool Reducer::keep(Parts candidate) {
   }
   parts_ = std::move(candidate);
   outcome_ = std::move(outcome);
+  kept_.push_back(script.text);
   return true;
 }
 
@@ -204,7 +205,8 @@ Reduction Reducer::run() {
       }
     }
   }
-  return {assemble(parts_), std::move(outcome_), runs_, exhausted()};
+  return {assemble(parts_), std::move(outcome_), runs_, exhausted(),
+          std::move(kept_)};
 }
 
 } // namespace reduction
@@ -228,4 +230,37 @@ Reduction reduce(const Program &program, const ScriptSource &script,
   return reduction::Reducer(program, options, std::move(text),
                             std::move(outcome))
       .run();
+}
+
+Confirmation confirm(const Program &program, Reduction &reduction,
+                     unsigned times) {
+  Confirmation confirmation;
+  // From the shortest up; a flaky program may need many tries, so at most
+  // the 30 shortest are tried.
+  const std::size_t tried = std::min<std::size_t>(reduction.kept.size(), 30);
+  for (std::size_t k = 0; k < tried; ++k) {
+    const std::string &text = reduction.kept[reduction.kept.size() - 1 - k];
+    const ScriptSource script{"", text, "", nullptr};
+    Outcome last;
+    unsigned differed = 0;
+    for (unsigned run = 0; run < times; ++run) {
+      last = runAndCompare(program, script, reduction::keptOutput);
+      differed += last.differs() ? 1 : 0;
+      ++confirmation.runs;
+    }
+    if (k == 0) {
+      confirmation.again = differed;
+    }
+    if (differed == times) {
+      confirmation.confirmed = true;
+      confirmation.flaky = k > 0;
+      if (k > 0) {
+        reduction.script = text;
+        reduction.outcome = std::move(last);
+      }
+      return confirmation;
+    }
+  }
+  confirmation.flaky = true;
+  return confirmation;
 }

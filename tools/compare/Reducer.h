@@ -18,7 +18,24 @@ struct Reduction {
   Outcome outcome;    // the program's run on it, with its output
   std::uint64_t runs = 0;
   bool limitReached = false;
+  // Every script kept on the way, longest first: the given one, then each
+  // cut, the last being `script`.
+  std::vector<std::string> kept;
 };
+
+// A reduction's result run again `times` times: a program that differs one
+// run in a few leads a reduction to scripts that do not show its fault.
+// The shortest kept script that differed on every run again becomes the
+// witness; `flaky` says whether that was not the shortest of all, and
+// `again` how often the shortest differed again.
+struct Confirmation {
+  bool flaky = false;
+  bool confirmed = false; // some kept script differed on every run again
+  std::uint64_t again = 0;
+  std::uint64_t runs = 0;
+};
+Confirmation confirm(const Program &program, Reduction &reduction,
+                     unsigned times = 3);
 
 // A pass of the reducer, as --passes lists it.
 struct ReducerPass {

@@ -23,6 +23,7 @@ public:
       : program_(program), options_(options), maxRuns_(options.maxRuns),
         parts_(split(script)), outcome_(std::move(outcome)) {
     parts_.verbatim = true; // as given, until a plainer count is kept
+    kept_.push_back(std::move(script));
   }
 
   Reduction run();
@@ -67,6 +68,7 @@ private:
   std::uint64_t runs_ = 0;
   Parts parts_;
   Outcome outcome_;
+  std::vector<std::string> kept_; // every script kept, in order
 };
 
 } // namespace reduction
