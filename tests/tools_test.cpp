@@ -236,6 +236,11 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
        0,
        {"the program is flaky: the shortest script it differed on",
         "below is the shortest that differed on all 3\n", "witness\n"}},
+      // A few commands still work on a tree.
+      {"{generate} mixed 6 2 | sed -n 2p; {generate} mixed-names 1 5 | "
+       "sed -n 2p",
+       0,
+       {"insert \"", "\ninsert \"K"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "

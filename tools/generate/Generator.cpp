@@ -125,10 +125,12 @@ std::string Generator::nameNumber(std::uint64_t i) {
   return name;
 }
 
+// Until the first insert every command is one, so that even a few commands
+// work on a tree.
 void Generator::mixed(std::uint64_t count) {
   for (std::uint64_t i = 0; i < count; ++i) {
     const std::uint64_t roll = below(10);
-    if (roll < 6) {
+    if (roll < 6 || ids_.empty()) {
       insertRandom();
     } else if (roll < 8) {
       emit(Command::searchId(knownOrRandomId()));
@@ -147,7 +149,7 @@ void Generator::mixedNames(std::uint64_t count) {
   std::uint64_t size = 0; // inserts so far: some positions fall past the end
   for (std::uint64_t i = 0; i < count; ++i) {
     const std::uint64_t roll = below(10);
-    if (roll < 5) {
+    if (roll < 5 || ids_.empty()) {
       ids_.push_back(drawId());
       emit(Command::insert(nameNumber(below(names)), idText(ids_.back())));
       ++size;
@@ -322,11 +324,12 @@ const KindRow kindTable[] = {
      &Generator::conformance,
      {0, 10000000,
       "it holds its lines in memory until it has written the count line"}},
-    {{"mixed", "60% insert, 20% search by ID, 10% remove by ID, 10% "
-               "removeInorder of a small position"},
+    {{"mixed", "an insert first, then 60% insert, 20% search by ID, 10% "
+               "remove by ID, 10% removeInorder of a small position"},
      sizeCommands,
      &Generator::mixed},
-    {{"mixed-names", "50% insert with repeating names, 10% search by ID, "
+    {{"mixed-names", "an insert first, then 50% insert with repeating "
+                     "names, 10% search by ID, "
                      "10% remove by ID, 10% removeInorder anywhere, 20% name "
                      "search"},
      sizeCommands,
