@@ -241,6 +241,15 @@ TEST(Compare, HostileProgramsGetTrueVerdictsAndLeaveNothing) {
        "sed -n 2p",
        0,
        {"insert \"", "\ninsert \"K"}},
+      // A reduction shows signs of life on a terminal, and only there.
+      {"script -qc '{compare} --generate 1 --reduce {dir}/r.txt {faulty} "
+       "swap-listing >/dev/null' /dev/null | tr '\\r' '\\n' | grep -a "
+       "shrinking; {compare} --generate 1 --reduce {dir}/r.txt {faulty} "
+       "swap-listing 2>&1 >/dev/null | wc -c",
+       0,
+       {"shrinking: 1 run, 1,000 commands in the shortest script that still "
+        "differs",
+        "\n0\n"}},
       {"{compare} --generate 1 /nonexistent/program",
        2,
        {"morvavl-compare: error: cannot run /nonexistent/program: No such "

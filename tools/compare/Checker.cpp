@@ -68,6 +68,35 @@ std::string readWhole(const std::string &path, std::istream &in,
   return whole;
 }
 
+// A line of progress on a terminal, rewritten in place at most ten times a
+// second and cleared at the end; nothing when standard error is no
+// terminal.
+class Progress {
+public:
+  bool shown() const { return shown_; }
+  void show(const std::string &line) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < std::chrono::milliseconds(100)) {
+      return;
+    }
+    last_ = now;
+    width_ = std::max(width_, line.size());
+    const std::string out =
+        "\r" + line + std::string(width_ - line.size(), ' ');
+    tool::writeAll(STDERR_FILENO, out);
+  }
+  void clear() {
+    if (width_ > 0) {
+      tool::writeAll(STDERR_FILENO, "\r" + std::string(width_, ' ') + "\r");
+    }
+  }
+
+private:
+  bool shown_ = ::isatty(STDERR_FILENO) == 1;
+  std::chrono::steady_clock::time_point last_{};
+  std::size_t width_ = 0;
+};
+
 class Checker {
 public:
   explicit Checker(const CompareOptions &options)
@@ -221,8 +250,18 @@ private:
             " to " + text::counted(to, "line", "lines") + "\n");
       };
     }
+    Progress progress;
+    if (progress.shown()) {
+      reducing.progress = [&progress](std::uint64_t runs,
+                                      std::uint64_t commands) {
+        progress.show("shrinking: " + text::counted(runs, "run", "runs") +
+                      ", " + text::counted(commands, "command", "commands") +
+                      " in the shortest script that still differs");
+      };
+    }
     Reduction reduction =
         reduce(options_.program, script, std::move(outcome), reducing);
+    progress.clear();
     const Confirmation confirmed = confirm(options_.program, reduction);
     if (confirmed.flaky) {
       say(flakyNote(reduction, confirmed));

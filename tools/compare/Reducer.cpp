@@ -25,7 +25,12 @@ bool Reducer::keep(Parts candidate) {
   ++runs_;
   const ScriptSource script{"", assemble(candidate), "", nullptr};
   Outcome outcome = runAndCompare(program_, script, keptOutput);
-  if (!outcome.differs()) {
+  const bool differs = outcome.differs();
+  if (options_.progress) {
+    options_.progress(runs_,
+                      differs ? candidate.lines.size() : parts_.lines.size());
+  }
+  if (!differs) {
     return false;
   }
   if (options_.kept) {

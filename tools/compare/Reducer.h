@@ -54,6 +54,9 @@ struct ReduceOptions {
   std::function<void(std::string_view pass, std::uint64_t from,
                      std::uint64_t to)>
       kept;
+  // Told after each run of the program: the runs so far and the commands
+  // of the shortest script that still differs.
+  std::function<void(std::uint64_t runs, std::uint64_t commands)> progress;
 };
 
 // Shrinks a script on which the program differs, given that run's outcome.
