@@ -34,8 +34,8 @@ const scripts = [
   'window.Playground = window.Playground || {};\nwindow.Playground.examples = ' +
     JSON.stringify(examples) + ';\nwindow.Playground.behaviour = ' + JSON.stringify(behaviour) + ';',
   page('share.js'), page('engine.js'), page('text.js'), page('layout.js'), page('verdict.js'), page('controller.js'),
-  page('lesson.js'), page('rules.js'), page('editor.js'), page('tree.js'), page('stepview.js'),
-  page('strip.js'), page('wire.js'), page('app.js'),
+  page('lesson.js'), page('rules.js'), page('bytes.js'), page('editor.js'), page('tree.js'), page('stepview.js'),
+  page('strip.js'), page('examples.js'), page('wire.js'), page('app.js'),
 ].map(inline).join('\n');
 
 const html = page('index.html')

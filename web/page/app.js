@@ -9,8 +9,6 @@
 
   const lineHeight = 18;
   const $ = (id) => document.getElementById(id);
-  const encoder = new TextEncoder();
-  const decoder = new TextDecoder();
   const view = pg.stepView;
 
   const controller = new pg.Controller(() => pg.Engine.create(), pg.share);
@@ -33,25 +31,26 @@
     $('status').textContent = text;
   }
 
-  async function load(bytes, { step = 0, intoEditor = true, example = null, shared = null } = {}) {
+  async function load(bytes, { step = 0, intoEditor = true, example = null, shared = null,
+    keepAddress = false } = {}) {
     const started = performance.now();
     stopPlaying();
     const loaded = await controller.load(bytes, { example, shared });
     if (!loaded.ok) {
       render(controller.show(0));
-      editor.setText('');
+      editor.setBytes(new Uint8Array(0));
       setStatus(loaded.message);
       return;
     }
     $('answers').textContent = state.answers;
     $('slider').max = state.summary.steps;
     if (intoEditor) {
-      editor.setText(decoder.decode(bytes));
+      editor.setBytes(bytes);
     }
     state.timings.editorText = performance.now() - started;
     $('examples').value = example === null ? '' : String(example);
     setStatus(loaded.status);
-    if (shared === null) {
+    if (shared === null && !keepAddress) {
       history.replaceState(null, '', location.pathname + location.search);
       controller.adopt(location.hash);
     }
@@ -189,7 +188,7 @@
     clearTimeout(indexing);
     clearTimeout(prefetching);
     const recovered = await controller.recover();
-    editor.setText('');
+    editor.setBytes(new Uint8Array(0));
     $('answers').textContent = '';
     $('slider').max = 0;
     render(controller.show(0));
@@ -376,15 +375,7 @@
   }
 
   function openBytes(bytes, name, example = null) {
-    let script = bytes;
-    if (/\.scn$/.test(name || '')) {
-      try {
-        script = controller.engine.scenario(bytes) || bytes;
-      } catch (error) {
-        script = bytes;
-      }
-    }
-    return load(script, { example });
+    return load(pg.scriptOf(controller.engine, bytes, name), { example });
   }
 
   pg.app = { load, show, render, forward, bySub, play, stopPlaying, check, showRule, copyLink, openBytes,
@@ -412,7 +403,7 @@
       textarea: $('script'), viewer: $('viewer'), gutter: $('gutter'),
       current: $('current-line'), edit: $('edit-long'), marks: $('line-marks'),
     }, {
-      edited: (text) => load(encoder.encode(text), { step: state.step, intoEditor: false }),
+      edited: (bytes) => load(bytes, { step: state.step, intoEditor: false }),
       lineChosen: (line) => show(controller.stepOfLine(line)),
     });
     pg.wire(pg.app, controller, editor);

@@ -11,6 +11,7 @@
 
   const lineHeight = 18;
   const editableLines = 20000;
+  const mostHeight = 16000000;
 
   class ScriptEditor {
     constructor(parts, handlers) {
@@ -18,15 +19,32 @@
       this.handlers = handlers;
       this.lineMarks = { unreadFrom: Infinity, refused: new Set(), noteOf: () => '' };
       this.text = '';
+      this.bytes = new Uint8Array(0); // the script, as the text stands for it
       this.starts = new Uint32Array(1); // where each line starts
       this.line = 0; // highlighted, from 1; 0 for none
       let pending = null;
       const area = this.textarea;
+      let shown = ''; // the text the bytes were last put into
+      this.synced = (text) => { shown = text; };
       area.addEventListener('input', () => {
         this.index(area.value);
         this.redraw();
         clearTimeout(pending);
-        pending = setTimeout(() => handlers.edited(area.value), 350);
+        pending = setTimeout(() => {
+          this.bytes = pg.scriptText.edited(this.bytes, shown, area.value);
+          // An edit that brings a CR and a line feed together, or the bytes
+          // of a character, shows them as they now read.
+          const text = pg.scriptText.toText(this.bytes);
+          if (text !== area.value) {
+            const caret = area.selectionStart;
+            area.value = text;
+            area.selectionStart = area.selectionEnd = Math.min(caret, text.length);
+            this.index(text);
+            this.redraw();
+          }
+          shown = text;
+          handlers.edited(this.bytes);
+        }, 350);
       });
       area.addEventListener('mouseup', () => {
         if (area.selectionStart === area.selectionEnd) {
@@ -98,11 +116,15 @@
       return low + 1;
     }
 
-    setText(text) {
-      this.show(text, false);
+    // Shows the script's bytes: a lone CR as ␍, a byte that is no UTF-8 as
+    // U+FFFD (bytes.js); an edit keeps the bytes it does not touch.
+    setBytes(bytes) {
+      this.bytes = bytes;
+      this.show(pg.scriptText.toText(bytes), false);
     }
 
     show(text, editable) {
+      this.synced(text);
       this.index(text);
       const long = this.starts.length > editableLines && !editable;
       this.textarea.hidden = long;
@@ -117,14 +139,29 @@
       this.redraw();
     }
 
+    // Browsers cap an element's height (Chromium at about 33 million px,
+    // some 1.9 million lines): past 16 million px the viewer's scroll range
+    // stands for all the lines at a scale, its ends for theirs.
+    get scale() {
+      const height = this.starts.length * lineHeight;
+      const view = this.scroller.height;
+      return this.viewer.hidden || height <= mostHeight ? 1
+        : (height - view) / (mostHeight - view);
+    }
+
+    // The top of the view, in px of the lines as if all were laid out.
+    get viewTop() {
+      return this.scroller.top * this.scale;
+    }
+
     // Highlights a line, from 1, and scrolls it into view; 0 for none.
     highlight(line) {
       this.line = line;
       const scroller = this.scroller;
       if (line > 0) {
         const top = (line - 1) * lineHeight;
-        if (top < scroller.top || top + lineHeight > scroller.top + scroller.height) {
-          scroller.scrollTo(Math.max(0, top - scroller.height / 3));
+        if (top < this.viewTop || top + lineHeight > this.viewTop + scroller.height) {
+          scroller.scrollTo(Math.max(0, top - scroller.height / 3) / this.scale);
         }
       }
       this.redraw();
@@ -132,7 +169,8 @@
 
     redraw() {
       const scroller = this.scroller;
-      const first = Math.floor(scroller.top / lineHeight);
+      const viewTop = this.viewTop;
+      const first = Math.floor(viewTop / lineHeight);
       const last = Math.min(this.starts.length,
         first + Math.ceil(scroller.height / lineHeight) + 1);
       const numbers = [];
@@ -141,13 +179,13 @@
         const top = (n - 1) * lineHeight;
         const number = document.createElement('div');
         number.textContent = n;
-        number.style.top = (top - scroller.top) + 'px';
+        number.style.top = (top - viewTop) + 'px';
         numbers.push(number);
         if (!this.viewer.hidden) {
           const line = document.createElement('div');
           const end = n < this.starts.length ? this.starts[n] - 1 : undefined;
           line.textContent = this.text.slice(this.starts[n - 1], end);
-          line.style.top = top + 'px';
+          line.style.top = (scroller.top + top - viewTop) + 'px';
           line.dataset.line = n;
           line.tabIndex = -1;
           lines.push(line);
@@ -155,13 +193,14 @@
       }
       this.gutter.replaceChildren(...numbers);
       if (!this.viewer.hidden) {
-        this.viewer.firstChild.style.height = this.starts.length * lineHeight + 'px';
+        this.viewer.firstChild.style.height =
+          Math.min(this.starts.length * lineHeight, mostHeight) + 'px';
         this.viewer.firstChild.replaceChildren(...lines);
       }
-      const top = (this.line - 1) * lineHeight - scroller.top;
+      const top = (this.line - 1) * lineHeight - viewTop;
       this.current.hidden = this.line === 0 || top < -lineHeight || top > scroller.height;
       this.current.style.top = top + 'px';
-      this.drawMarks(first, last, scroller.top);
+      this.drawMarks(first, last, viewTop);
     }
 
     // Lines no command reads, greyed; refused lines underlined, each with

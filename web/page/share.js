@@ -23,11 +23,6 @@
     return bytes;
   }
 
-  async function through(bytes, transform) {
-    const stream = new Blob([bytes]).stream().pipeThrough(transform);
-    return new Uint8Array(await new Response(stream).arrayBuffer());
-  }
-
   // The bytes deflated, or null as soon as they pass `most` bytes: the
   // rest is not compressed.
   async function deflated(bytes, most) {
@@ -64,14 +59,46 @@
       return compressed === null ? null : toBase64url(compressed);
     },
 
-    // The script's bytes, or null when the text is not one.
-    async decode(text) {
-      try {
-        return await through(fromBase64url(text), new DecompressionStream('deflate-raw'));
-      } catch (error) {
-        return null;
+    // {bytes} of the script, or {error} saying why the text holds none.
+    // Expanding stops at `most` bytes: a few kilobytes of a link can
+    // stand for gigabytes.
+    async decode(text, most = pg.share.mostLinkBytes) {
+      text = text.replace(/=+$/, '');
+      if (!/^[A-Za-z0-9_-]*$/.test(text) || text.length % 4 === 1) {
+        return { error: 'its script is not written in base64url' };
       }
+      const reader = new Blob([fromBase64url(text)]).stream()
+        .pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+      const chunks = [];
+      let size = 0;
+      try {
+        for (;;) {
+          const { done, value } = await reader.read();
+          if (done) {
+            break;
+          }
+          size += value.length;
+          if (size > most) {
+            reader.cancel().catch(() => {});
+            return { error: `its script would be more than ${most / 1048576} MB; ` +
+              'open so large a script as a file instead' };
+          }
+          chunks.push(value);
+        }
+      } catch (error) {
+        return { error: 'its script is cut short or damaged: it is no whole raw DEFLATE stream' };
+      }
+      const bytes = new Uint8Array(size);
+      let at = 0;
+      for (const chunk of chunks) {
+        bytes.set(chunk, at);
+        at += chunk.length;
+      }
+      return { bytes };
     },
+
+    // The most a link's script may expand to.
+    mostLinkBytes: 64 * 1048576,
 
     // {script, step, twin} from a fragment; script and step may be null.
     // step is a number from 0, or 'last'.

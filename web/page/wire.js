@@ -145,14 +145,17 @@
   function wireKeys(app, controller) {
     const state = controller.state;
     document.addEventListener('keydown', (event) => {
-      // Text fields, menus and the tree as text keep their own keys; a
-      // button keeps Space, which presses it.
-      if (event.target.closest('textarea, input, select, #tree-text') ||
+      // Text fields and the tree as text keep their own keys, and menus
+      // all but ← and → (↑ and ↓ choose in them: → would otherwise open the
+      // next example); a button keeps Space, which presses it.
+      const sideways = event.key === 'ArrowRight' || event.key === 'ArrowLeft';
+      if (event.target.closest('textarea, input, #tree-text') ||
+          (!sideways && event.target.closest('select')) ||
           (event.key === ' ' && event.target.closest('button, [role=button]')) ||
           event.altKey || event.ctrlKey || event.metaKey) {
         return;
       }
-      if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+      if (sideways) {
         event.preventDefault();
         const delta = event.key === 'ArrowRight' ? 1 : -1;
         if (event.shiftKey) {
@@ -186,8 +189,15 @@
     };
   };
 
-  // Opens the script of the fragment, if it holds one; false otherwise.
+  // Opens the script of the fragment, if it holds one; false when it holds
+  // none. Links are opened one at a time and the last one asked for wins:
+  // one that a newer link overtook while it was expanding is dropped. A
+  // link that holds no readable script leaves the page empty, says why,
+  // and stays in the address bar as it came.
+  let ticket = 0;
+  let opening = Promise.resolve();
   pg.openFragment = async () => {
+    const mine = ++ticket;
     const state = pg.state;
     pg.controller.adopt(location.hash);
     const shared = pg.share.parse(location.hash);
@@ -202,12 +212,27 @@
       }
       return Boolean(shared.script);
     }
-    const bytes = await pg.share.decode(shared.script);
-    if (!bytes) {
-      pg.app.setStatus('The link holds no script that can be read.');
-      return false;
+    const before = opening;
+    let opened;
+    opening = new Promise((resolve) => { opened = resolve; });
+    try {
+      const decoded = await pg.share.decode(shared.script);
+      await before;
+      if (mine !== ticket) {
+        return true;
+      }
+      if (decoded.error) {
+        await pg.app.load(new Uint8Array(0), { keepAddress: true });
+        pg.app.setStatus(`This link cannot be opened: ${decoded.error}.`);
+        return true;
+      }
+      await pg.app.load(decoded.bytes, { step: shared.step === null ? 0 : shared.step,
+        shared: shared.script, example: pg.exampleOf(pg.controller.engine, decoded.bytes) });
+      return true;
+    } finally {
+      opened();
     }
-    await pg.app.load(bytes, { step: shared.step === null ? 0 : shared.step, shared: shared.script });
-    return true;
   };
+
+
 })(globalThis.Playground = globalThis.Playground || {});

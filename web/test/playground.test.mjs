@@ -2,8 +2,9 @@
 // and morvavl-trace: the trees of every scenario and 300 conformance
 // scripts, and of each step of the scenarios (trees.mjs); stepping with the
 // keyboard and the mouse (stepping.mjs); the page as a teacher
-// (teaching.mjs); checking another program's output (checking.mjs); and
-// large scripts, timed (large.mjs). No network request, no script error.
+// (teaching.mjs); checking another program's output (checking.mjs); links,
+// bytes and sizes at the page's edges (edges.mjs); and large scripts, timed
+// (large.mjs). No network request, no script error.
 //
 // Usage: node playground.test.mjs [--headed] [--interaction]; PAGE, BUILD
 // (the native build directory) and SCENARIOS default to build-web/, build/
@@ -11,6 +12,7 @@
 // what a person does with the keyboard and the mouse.
 import { chromium } from 'playwright-core';
 import { checkChecking } from './checking.mjs';
+import { checkEdges } from './edges.mjs';
 import { check, failed, page } from './harness.mjs';
 import { checkLarge } from './large.mjs';
 import { checkStepping } from './stepping.mjs';
@@ -46,6 +48,7 @@ try {
   await checkTeaching(tab);
   await checkChecking(tab);
   if (everything) {
+    await checkEdges(tab);
     await checkLarge(tab);
   }
 } catch (error) {
