@@ -24,8 +24,7 @@ public:
       : rng_(seed), sink_(sink) {}
 
   using Write = void (Generator::*)(std::uint64_t size);
-  // Writes the count line, unless the kind writes its own, then the
-  // kind's lines.
+  // The count line (unless the kind writes its own), then the lines.
   void run(Write write, const std::uint64_t *commands, std::uint64_t size) {
     if (commands) {
       emitLine(std::to_string(*commands));
@@ -75,7 +74,6 @@ private:
     return static_cast<std::uint32_t>(10000000 + below(90000000));
   }
   static std::string idText(std::uint32_t id) { return std::to_string(id); }
-  std::string randomId() { return idText(drawId()); }
   std::string randomName();
   void insertRandom();
   std::string knownOrRandomId();
@@ -110,10 +108,8 @@ void Generator::insertRandom() {
 }
 
 std::string Generator::knownOrRandomId() {
-  if (ids_.empty() || below(4) == 0) {
-    return randomId();
-  }
-  return idText(ids_[below(ids_.size())]);
+  const bool known = !ids_.empty() && below(4) != 0;
+  return idText(known ? ids_[below(ids_.size())] : drawId());
 }
 
 // The i-th of a set of distinct names: letters only.
@@ -125,8 +121,7 @@ std::string Generator::nameNumber(std::uint64_t i) {
   return name;
 }
 
-// Until the first insert every command is one, so that even a few commands
-// work on a tree.
+// An insert until there is one: a few commands still work on a tree.
 void Generator::mixed(std::uint64_t count) {
   for (std::uint64_t i = 0; i < count; ++i) {
     const std::uint64_t roll = below(10);
@@ -212,10 +207,8 @@ void Generator::stress(std::uint64_t count) {
   }
 }
 
-// count inserts of distinct random IDs, named at random from `names`
-// distinct names, or each with a name of its own when names is 0.
-// One bit for each ID that can be drawn, 11 MB whatever the size; the IDs
-// themselves are kept only for the scale kinds, which search them after.
+// count inserts of distinct random IDs named from `names` names (each its
+// own when 0); a bit marks each ID drawn, IDs are kept for the scale kinds.
 void Generator::distinctInserts(std::uint64_t count, std::uint64_t names) {
   std::vector<bool> taken(90000000);
   for (std::uint64_t done = 0; done < count;) {
