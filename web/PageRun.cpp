@@ -9,18 +9,6 @@
 
 namespace {
 
-void appendField(std::string &out, const char *name, std::uint64_t value) {
-  out += ",\"";
-  out += name;
-  out += "\":" + std::to_string(value);
-}
-
-void appendFlag(std::string &out, const char *name, bool value) {
-  out += ",\"";
-  out += name;
-  out += value ? "\":true" : "\":false";
-}
-
 std::string optionsKey(std::uint64_t step, const PageTreeOptions &options) {
   std::string key = std::to_string(step) + "/" + std::to_string(options.depth);
   for (const std::int32_t expanded : options.expanded) {
@@ -76,13 +64,13 @@ void PageRun::runOnce(std::uint64_t every) {
     }
   }
   summary_ = "{\"commands\":" + std::to_string(count_);
-  appendField(summary_, "steps", steps_);
-  appendField(summary_, "answersSize", answers_.text().size());
-  appendFlag(summary_, "answersCut", answers_.cut());
-  appendFlag(summary_, "stopped", stopped);
-  appendField(summary_, "countLine", countLine_);
-  appendField(summary_, "checkpointEvery", checkpoints_->every());
-  appendField(summary_, "checkpointBytes", checkpoints_->bytes());
+  text::appendJsonField(summary_, "steps", steps_);
+  text::appendJsonField(summary_, "answersSize", answers_.text().size());
+  text::appendJsonFlag(summary_, "answersCut", answers_.cut());
+  text::appendJsonFlag(summary_, "stopped", stopped);
+  text::appendJsonField(summary_, "countLine", countLine_);
+  text::appendJsonField(summary_, "checkpointEvery", checkpoints_->every());
+  text::appendJsonField(summary_, "checkpointBytes", checkpoints_->bytes());
   summary_ += ",\"countNote\":";
   text::appendJson(summary_, narrator::countNote(session.script()));
   summary_ += "}";
@@ -98,16 +86,16 @@ std::string PageRun::stepJson(const TraceStep &step, std::uint64_t number,
                               std::uint64_t answersAt,
                               const std::string &subSteps) {
   std::string out = "{\"step\":" + std::to_string(number);
-  appendField(out, "line", step.line);
+  text::appendJsonField(out, "line", step.line);
   out += ",\"text\":";
   text::appendJson(out, text::escaped(step.text));
   out += ",\"note\":";
   text::appendJson(out, step.note);
-  appendFlag(out, "missing", step.missing);
-  appendFlag(out, "droppedCr", step.droppedCr);
-  appendField(out, "missingAfter", step.missingAfter);
-  appendField(out, "answersAt", answersAt);
-  appendField(out, "answersSize", step.answers.size());
+  text::appendJsonFlag(out, "missing", step.missing);
+  text::appendJsonFlag(out, "droppedCr", step.droppedCr);
+  text::appendJsonField(out, "missingAfter", step.missingAfter);
+  text::appendJsonField(out, "answersAt", answersAt);
+  text::appendJsonField(out, "answersSize", step.answers.size());
   out += ",\"answers\":";
   text::appendJson(out, step.answers);
   if (!subSteps.empty()) {
@@ -175,15 +163,15 @@ std::string PageRun::twinView(std::uint64_t step,
   } else {
     out += "],\"answers\":\"\",\"note\":\"\"";
   }
-  appendField(out, "parting", timeline_->parting());
+  text::appendJsonField(out, "parting", timeline_->parting());
   return out + "}";
 }
 
 std::string PageRun::index(std::uint64_t commands) {
   timeline_->advance(commands);
   std::string out = "{\"steps\":" + std::to_string(timeline_->steps());
-  appendFlag(out, "done", timeline_->done());
-  appendField(out, "parting", timeline_->parting());
+  text::appendJsonFlag(out, "done", timeline_->done());
+  text::appendJsonField(out, "parting", timeline_->parting());
   return out + "}";
 }
 

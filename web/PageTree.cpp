@@ -17,12 +17,6 @@ std::uint32_t idNumber(const PelixNode &node) {
   return id;
 }
 
-void appendField(std::string &out, const char *name, std::int64_t value) {
-  out += ",\"";
-  out += name;
-  out += "\":" + std::to_string(value);
-}
-
 struct Walk {
   TreeView view;
   const TraceRecorder &real;
@@ -43,12 +37,12 @@ struct Walk {
     text::appendJson(json, node->idText());
     json += ",\"name\":";
     text::appendJson(json, node->name);
-    appendField(json, "height", node->height);
-    appendField(json, "balance", node->balanceFactor);
-    appendField(json, "records", node->records);
-    appendField(json, "real", real.realHeight(node));
-    appendField(json, "realBalance", real.realBalance(*node));
-    appendField(json, "depth", level);
+    text::appendJsonField(json, "height", node->height);
+    text::appendJsonField(json, "balance", node->balanceFactor);
+    text::appendJsonField(json, "records", node->records);
+    text::appendJsonField(json, "real", real.realHeight(node));
+    text::appendJsonField(json, "realBalance", real.realBalance(*node));
+    text::appendJsonField(json, "depth", level);
     json += ",\"parent\":\"" + parent + "\",\"side\":\"" + side + "\"";
     const auto marked = marks.find(key);
     json += ",\"marks\":\"";
@@ -73,8 +67,8 @@ struct Walk {
     }
     std::string key = "m" + parent.substr(1) + side;
     std::string json = "{\"key\":\"" + key + "\",\"more\":true";
-    appendField(json, "records", child->records);
-    appendField(json, "depth", level);
+    text::appendJsonField(json, "records", child->records);
+    text::appendJsonField(json, "depth", level);
     json += ",\"parent\":\"" + parent + "\",\"side\":\"" + side + "\"}";
     drawn.push_back({std::move(key), std::move(json)});
   }

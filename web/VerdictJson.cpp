@@ -9,27 +9,15 @@
 
 namespace {
 
-void appendNumber(std::string &out, const char *name, std::uint64_t value) {
-  out += ",\"";
-  out += name;
-  out += "\":" + std::to_string(value);
-}
-
-void appendFlag(std::string &out, const char *name, bool value) {
-  out += ",\"";
-  out += name;
-  out += value ? "\":true" : "\":false";
-}
-
 // One line, cut around the byte where it parts from its counterpart.
 void appendLine(std::string &out, std::string_view line, std::size_t at,
                 bool complete) {
   const LineWindow window = windowAround(line, at);
   out += "{\"bytes\":";
   text::appendJson(out, line.substr(window.from, window.size));
-  appendNumber(out, "before", window.from);
-  appendNumber(out, "after", line.size() - window.from - window.size);
-  appendFlag(out, "complete", complete);
+  text::appendJsonField(out, "before", window.from);
+  text::appendJsonField(out, "after", line.size() - window.from - window.size);
+  text::appendJsonFlag(out, "complete", complete);
   out += "}";
 }
 
@@ -57,8 +45,9 @@ void appendLines(std::string &out, const Difference &difference) {
     appendLine(out, written[i], partAt(i), complete);
   }
   out += "]";
-  appendNumber(out, "first", first - from);
-  appendNumber(out, "answerLine", difference.firstAnswerLine + first + 1);
+  text::appendJsonField(out, "first", first - from);
+  text::appendJsonField(out, "answerLine",
+                        difference.firstAnswerLine + first + 1);
   out += ",\"unseen\":";
   text::appendJson(out,
                    first < expected.size() && first < written.size()
@@ -95,22 +84,22 @@ verdictJson(const Verdict &verdict,
             const std::vector<const Variant *> &diagnosis) {
   std::string out = "{\"agrees\":";
   out += verdict.difference ? "false" : "true";
-  appendNumber(out, "linesWritten", verdict.linesWritten);
-  appendNumber(out, "linesExpected", verdict.linesExpected);
-  appendFlag(out, "lineUnfinished", verdict.lineUnfinished);
+  text::appendJsonField(out, "linesWritten", verdict.linesWritten);
+  text::appendJsonField(out, "linesExpected", verdict.linesExpected);
+  text::appendJsonFlag(out, "lineUnfinished", verdict.lineUnfinished);
   out += ",\"difference\":";
   if (!verdict.difference) {
     return out + "null,\"diagnosis\":null}";
   }
   const Difference &difference = *verdict.difference;
   out += "{\"command\":" + std::to_string(difference.command);
-  appendNumber(out, "line", difference.line);
+  text::appendJsonField(out, "line", difference.line);
   out += ",\"text\":";
   text::appendJson(out, difference.text);
-  appendFlag(out, "missing", difference.missing);
-  appendFlag(out, "afterLast", difference.afterLast);
-  appendNumber(out, "step",
-               difference.afterLast ? 0 : stepOf(difference.command));
+  text::appendJsonFlag(out, "missing", difference.missing);
+  text::appendJsonFlag(out, "afterLast", difference.afterLast);
+  text::appendJsonField(out, "step",
+                        difference.afterLast ? 0 : stepOf(difference.command));
   appendLines(out, difference);
   out += "}";
   appendDiagnosis(out, diagnosis);

@@ -50,6 +50,15 @@ void appendQuoted(std::string &out, std::string_view bytes) {
   out += '"';
 }
 
+void appendJsonField(std::string &out, std::string_view name,
+                     std::int64_t value) {
+  out.append(",\"").append(name).append("\":").append(std::to_string(value));
+}
+
+void appendJsonFlag(std::string &out, std::string_view name, bool value) {
+  out.append(",\"").append(name).append(value ? "\":true" : "\":false");
+}
+
 void appendJson(std::string &out, std::string_view bytes) {
   static constexpr char hex[] = "0123456789abcdef";
   out += '"';

@@ -23,6 +23,11 @@ void appendQuoted(std::string &out, std::string_view bytes);
 // ASCII as \u00HH.
 void appendJson(std::string &out, std::string_view bytes);
 
+// Appends ,"name":value to a JSON object being written.
+void appendJsonField(std::string &out, std::string_view name,
+                     std::int64_t value);
+void appendJsonFlag(std::string &out, std::string_view name, bool value);
+
 // Appends a record as people read it: 20000000 "Bea".
 void appendRecord(std::string &out, const PelixNode &node);
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -94,6 +95,18 @@ int run(const Description &tool, int argc, char **argv,
     }
   }
   return status;
+}
+
+int unlinkedTemporaryFile(std::string_view stem) {
+  const char *dir = std::getenv("TMPDIR");
+  std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" +
+                     std::string(stem) + ".XXXXXX";
+  const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+  if (fd < 0) {
+    fail(cannotWrite(path));
+  }
+  ::unlink(path.c_str());
+  return fd;
 }
 
 bool writeAll(int fd, std::string_view bytes) {

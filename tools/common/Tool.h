@@ -51,6 +51,11 @@ int run(const Description &tool, int argc, char **argv,
 std::string cannotWrite(std::string_view what);
 std::string cannotRead(std::string_view what);
 
+// A new file in TMPDIR (or /tmp), open for reading and writing, made
+// close-on-exec and unlinked at once: nothing is left behind, and no
+// program the tool runs can read it. Fails the tool when none can be made.
+int unlinkedTemporaryFile(std::string_view stem);
+
 // Writes all of bytes to fd, waiting whenever a non-blocking descriptor is
 // full rather than losing what it would not take; false when a write fails.
 bool writeAll(int fd, std::string_view bytes);

@@ -11,16 +11,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-OutputSpool::OutputSpool() {
-  const char *dir = std::getenv("TMPDIR");
-  std::string path =
-      std::string(dir && *dir ? dir : "/tmp") + "/morvavl-compare.XXXXXX";
-  fd_ = ::mkostemp(path.data(), O_CLOEXEC);
-  if (fd_ < 0) {
-    tool::fail(tool::cannotWrite(path));
-  }
-  ::unlink(path.c_str());
-}
+OutputSpool::OutputSpool()
+    : fd_(tool::unlinkedTemporaryFile("morvavl-compare")) {}
 
 OutputSpool::~OutputSpool() { ::close(fd_); }
 

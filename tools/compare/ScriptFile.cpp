@@ -8,16 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-ScriptFile::ScriptFile() {
-  const char *dir = std::getenv("TMPDIR");
-  std::string path =
-      std::string(dir && *dir ? dir : "/tmp") + "/morvavl-script.XXXXXX";
-  fd_ = ::mkostemp(path.data(), O_CLOEXEC);
-  if (fd_ < 0) {
-    tool::fail(tool::cannotWrite(path));
-  }
-  ::unlink(path.c_str());
-}
+ScriptFile::ScriptFile() : fd_(tool::unlinkedTemporaryFile("morvavl-script")) {}
 
 ScriptFile::~ScriptFile() { ::close(fd_); }
 

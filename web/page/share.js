@@ -23,11 +23,11 @@
     return bytes;
   }
 
-  // The bytes deflated, or null as soon as they pass `most` bytes: the
-  // rest is not compressed.
-  async function deflated(bytes, most) {
-    const reader = new Blob([bytes]).stream()
-      .pipeThrough(new CompressionStream('deflate-raw')).getReader();
+  // The bytes through a compression or decompression stream, or null as
+  // soon as the result passes `most` bytes: the rest is not worked on.
+  // Throws as the stream does on data it cannot take.
+  async function transformed(bytes, transform, most) {
+    const reader = new Blob([bytes]).stream().pipeThrough(transform).getReader();
     const chunks = [];
     let size = 0;
     for (;;) {
@@ -37,7 +37,7 @@
       }
       size += value.length;
       if (size > most) {
-        await reader.cancel();
+        reader.cancel().catch(() => {});
         return null;
       }
       chunks.push(value);
@@ -55,7 +55,8 @@
     // The script for a link, or null when its link would be longer than
     // `limit` characters.
     async encode(bytes, limit = Infinity) {
-      const compressed = await deflated(bytes, Math.floor(limit * 3 / 4));
+      const compressed = await transformed(bytes, new CompressionStream('deflate-raw'),
+        Math.floor(limit * 3 / 4));
       return compressed === null ? null : toBase64url(compressed);
     },
 
@@ -67,34 +68,14 @@
       if (!/^[A-Za-z0-9_-]*$/.test(text) || text.length % 4 === 1) {
         return { error: 'its script is not written in base64url' };
       }
-      const reader = new Blob([fromBase64url(text)]).stream()
-        .pipeThrough(new DecompressionStream('deflate-raw')).getReader();
-      const chunks = [];
-      let size = 0;
+      let bytes;
       try {
-        for (;;) {
-          const { done, value } = await reader.read();
-          if (done) {
-            break;
-          }
-          size += value.length;
-          if (size > most) {
-            reader.cancel().catch(() => {});
-            return { error: `its script would be more than ${most / 1048576} MB; ` +
-              'open so large a script as a file instead' };
-          }
-          chunks.push(value);
-        }
+        bytes = await transformed(fromBase64url(text), new DecompressionStream('deflate-raw'), most);
       } catch (error) {
         return { error: 'its script is cut short or damaged: it is no whole raw DEFLATE stream' };
       }
-      const bytes = new Uint8Array(size);
-      let at = 0;
-      for (const chunk of chunks) {
-        bytes.set(chunk, at);
-        at += chunk.length;
-      }
-      return { bytes };
+      return bytes ? { bytes } : { error: `its script would be more than ${most / 1048576} MB; ` +
+        'open so large a script as a file instead' };
     },
 
     // The most a link's script may expand to.

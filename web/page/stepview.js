@@ -122,18 +122,7 @@
   // The drawn nodes as an ARIA tree, in pre-order, the left child first.
   function renderTextTree(list, nodes) {
     const byKey = new Map(nodes.map((node) => [node.key, node]));
-    const children = new Map();
-    let root = null;
-    for (const node of nodes) {
-      if (node.parent === '') {
-        root = node;
-      } else {
-        if (!children.has(node.parent)) {
-          children.set(node.parent, {});
-        }
-        children.get(node.parent)[node.side] = node;
-      }
-    }
+    const { root, children } = pg.treeOf(nodes);
     const item = (node, level) => {
       const parent = byKey.get(node.parent);
       if (node.more) {

@@ -43,9 +43,9 @@
   const signed = pg.signed;
   const shortName = (name) => (name.length > 12 ? name.slice(0, 11) + '…' : name);
 
-  // Where each drawn node goes: in-order along x, by depth along y, from the
-  // parent and side each one has.
-  function layout(nodes) {
+  // The drawn nodes as a tree, from the parent and side each one has: the
+  // root, and each node's children by key, as {l, r}.
+  pg.treeOf = (nodes) => {
     const children = new Map();
     let root = null;
     for (const node of nodes) {
@@ -58,6 +58,12 @@
         children.get(node.parent)[node.side] = node;
       }
     }
+    return { root, children };
+  };
+
+  // Where each drawn node goes: in-order along x, by depth along y.
+  function layout(nodes) {
+    const { root, children } = pg.treeOf(nodes);
     const places = new Map();
     let x = 0;
     const walk = (node) => {
