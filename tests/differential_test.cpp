@@ -12,6 +12,7 @@
 #include "Text.h"
 #include "Tracer.h"
 #include "TreeChecker.h"
+#include "TreeSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -229,6 +230,30 @@ std::string valuesInView(const std::string &json) {
   return all;
 }
 
+// Each node's real height; those of the nodes whose stored height is not
+// their real one are kept as "ID real-height".
+int realHeightsOf(const PelixNode *node, std::vector<std::string> &stale) {
+  if (!node) {
+    return 0;
+  }
+  const std::size_t at = stale.size();
+  stale.emplace_back();
+  const int left = realHeightsOf(node->leftChild, stale);
+  const int right = realHeightsOf(node->rightChild, stale);
+  const int real = 1 + std::max(left, right);
+  stale[at] = real != node->height
+                  ? std::string(node->idText()) + " " + std::to_string(real)
+                  : "";
+  return real;
+}
+
+std::vector<std::string> staleHeights(const PelixNode *root) {
+  std::vector<std::string> stale;
+  realHeightsOf(root, stale);
+  stale.erase(std::remove(stale.begin(), stale.end(), ""), stale.end());
+  return stale;
+}
+
 // A random script line: mostly commands on a small pool of IDs, so that
 // removals leave stale heights that later inserts rotate on, and now and
 // then a refused line.
@@ -256,6 +281,68 @@ std::string randomScriptLine(std::mt19937 &rng, const History &history) {
     return "insert \"" + name + "1\" " + id;
   default:
     return "printInorder ";
+  }
+}
+
+// A tree built again from its compact copy answers every later command as
+// the tree it was copied from, and knows which of its heights are stale:
+// names of every size (a name's length takes more than one byte past 127),
+// stale heights, and nodes taken up again from a tree that is done with.
+TEST(Differential, ACopyOfTheTreeAnswersOnAsTheTreeItself) {
+  TreeSnapshot::Spare spare;
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    std::mt19937 rng(seed);
+    History history{8 + seed % 40, namePool(1 + seed % 6)};
+    history.names.push_back(std::string(200 + seed, 'L'));
+    std::vector<std::string> lines;
+    for (int i = 0; i < 400; ++i) {
+      lines.push_back(randomScriptLine(rng, history));
+    }
+    const std::size_t cut = rng() % lines.size();
+    const auto scriptOf = [&lines](std::size_t from) {
+      std::string script = std::to_string(lines.size() - from) + "\n";
+      for (std::size_t i = from; i < lines.size(); ++i) {
+        script += lines[i] + "\n";
+      }
+      return script;
+    };
+    std::istringstream wholeIn(scriptOf(0));
+    AnswerCapture wholeAnswers;
+    ScriptSession whole(wholeIn, wholeAnswers);
+    ScriptSession::Step step;
+    for (std::size_t i = 0; i < cut && whole.step(step); ++i) {
+    }
+
+    std::istringstream restIn(scriptOf(cut));
+    AnswerCapture restAnswers;
+    ScriptSession rest(restIn, restAnswers);
+    std::vector<TreeSnapshot::Stale> stale;
+    TreeSnapshot(whole.tree()).restoreInto(rest.tree(), spare, stale);
+    ASSERT_EQ(shapeOf(TreeInspector::root(rest.tree())),
+              shapeOf(TreeInspector::root(whole.tree())))
+        << "seed " << seed;
+    ASSERT_EQ(checkTree(rest.tree(), false).error, "") << "seed " << seed;
+    std::vector<std::string> staleSaid;
+    for (const TreeSnapshot::Stale &node : stale) {
+      staleSaid.push_back(std::string(node.node->idText()) + " " +
+                          std::to_string(node.realHeight));
+    }
+    std::vector<std::string> staleFound =
+        staleHeights(TreeInspector::root(rest.tree()));
+    std::sort(staleSaid.begin(), staleSaid.end());
+    std::sort(staleFound.begin(), staleFound.end());
+    EXPECT_EQ(staleSaid, staleFound) << "seed " << seed;
+
+    wholeAnswers.clear();
+    while (whole.step(step)) {
+    }
+    while (rest.step(step)) {
+    }
+    EXPECT_EQ(restAnswers.text(), wholeAnswers.text()) << "seed " << seed;
+    ASSERT_EQ(shapeOf(TreeInspector::root(rest.tree())),
+              shapeOf(TreeInspector::root(whole.tree())))
+        << "seed " << seed;
+    spare.take(rest.tree()); // the next copy is built from these nodes
   }
 }
 

@@ -4,6 +4,7 @@
 #include "Generator.h"
 #include "JUnit.h"
 #include "RunProgram.h"
+#include "Text.h"
 #include "Tracer.h"
 
 #include <gtest/gtest.h>
@@ -561,6 +562,21 @@ TEST(Compare, JUnitReportHasACasePerScript) {
             2u);
   EXPECT_EQ(count("a&amp;b.txt\""), 1u);
   EXPECT_EQ(count("</testsuite>\n</testsuites>\n"), 1u);
+}
+
+// A report's long line keeps its start and its end, and no escape is cut
+// in two; short lines, and the line feeds between lines, stay as they are.
+TEST(Tools, LongReportLinesAreCutInTheMiddle) {
+  const std::string escapes = std::string(239, 'a') + "\\x0D\\x0A";
+  const std::string line = escapes + std::string(1000, 'b') + "\\xFF end";
+  const std::string cut = text::cutLongLines("short\n" + line + "\nlast", 400);
+  EXPECT_EQ(cut.rfind("short\n" + std::string(239, 'a') + " … [", 0), 0u)
+      << cut;
+  EXPECT_NE(cut.find(" bytes left out] … "), std::string::npos);
+  EXPECT_NE(cut.find("\\xFF end\nlast"), std::string::npos) << cut;
+  EXPECT_EQ(cut.find("\\x0 "), std::string::npos);
+  EXPECT_LT(cut.size(), 420u);
+  EXPECT_EQ(text::cutLongLines("a\n\nb\n", 400), "a\n\nb\n");
 }
 
 // Whatever the bytes and wherever the 64 KiB cut falls, the report is XML
