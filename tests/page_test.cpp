@@ -47,6 +47,21 @@ TEST(Checkpoints, StayWithinTheirBudgetAndKeepTheEnd) {
   EXPECT_EQ(points.before(points.every() - 1).done, 0U);
   EXPECT_EQ(Checkpoints::plannedEvery(1000000), 16384U);
   EXPECT_EQ(Checkpoints::plannedEvery(1000), 1024U);
+
+  // Copies filled in later go to their places, within the budget.
+  const TreeSnapshot tree(session.tree());
+  Checkpoints later(10 * tree.bytes(), 0, TreeSnapshot(tree), 100);
+  later.add(100, 1, 1, TreeSnapshot(tree));
+  later.add(200, 2, 2, TreeSnapshot(tree));
+  EXPECT_FALSE(later.has(150));
+  EXPECT_TRUE(later.fill(150, 7, 9, TreeSnapshot(tree)));
+  EXPECT_TRUE(later.has(150));
+  EXPECT_EQ(later.before(170).offset, 7U);
+  EXPECT_EQ(later.before(120).done, 100U);
+  EXPECT_EQ(later.before(250).done, 200U);
+  Checkpoints full(tree.bytes() - 1, 0, TreeSnapshot(tree), 16);
+  EXPECT_FALSE(full.fill(5, 0, 0, TreeSnapshot(tree)));
+  EXPECT_FALSE(full.has(5));
 }
 
 TEST(PageRun, StopsAtTheAnswersItHoldsAndGathersNoFurther) {
