@@ -54,4 +54,5 @@ void OutputFile::abandon() {
   if (created_ && !written_) {
     ::unlink(path_.c_str());
   }
+  created_ = false; // once: the name may be someone else's by then
 }
