@@ -128,10 +128,15 @@ std::uint64_t endAll() {
   std::set<pid_t> ended;
   const auto giveUp =
       std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (childrenRunning() && std::chrono::steady_clock::now() < giveUp) {
+  for (int round = 0;
+       childrenRunning() && std::chrono::steady_clock::now() < giveUp;
+       ++round) {
     for (const pid_t pid : descendants()) {
       ::kill(pid, SIGKILL);
       ended.insert(pid);
+    }
+    if (round >= 20) {
+      ::usleep(1000); // what is left takes its time to die
     }
   }
   return ended.size();
