@@ -22,8 +22,8 @@
 //   leave-session MARK  starts one that forks one in a session of its own,
 //                       and exits at once; then it waits for ever itself
 //   fork-chain MARK     starts a chain in which each process starts the
-//                       next in a session of its own and exits, for ever;
-//                       then answers, and waits for ever itself
+//                       next in a session of its own and lives on, ever
+//                       deeper; then answers, and waits for ever itself
 //   close-output        closes its output and waits for ever
 //   long-error          writes a 30-line trace on standard error first
 //   flaky FILE          answers, then writes one line too many on a script
@@ -116,23 +116,26 @@ std::unique_ptr<std::istream> inheritedFile() {
   return nullptr;
 }
 
-// The chain of fork-chain: no process of it lives long, and none shares a
-// group or a session with another.
+// The chain of fork-chain: each process starts the next at once, in a
+// session of its own, and lives on, so that the chain grows deeper as fast
+// as the system forks (up to 1,000), and no two of its processes share a
+// group.
 void startChain() {
   std::fflush(stdout);
-  if (::fork() != 0) {
-    return;
+  for (int depth = 0; depth < 1000; ++depth) {
+    const pid_t next = ::fork();
+    if (next != 0) {
+      if (depth == 0) {
+        return; // the program itself goes on
+      }
+      for (;;) {
+        ::pause();
+      }
+    }
+    ::setsid();
   }
   for (;;) {
-    const pid_t next = ::fork();
-    if (next == 0) {
-      ::setsid();
-      continue;
-    }
-    if (next > 0) {
-      ::_exit(0);
-    }
-    ::usleep(1000);
+    ::pause();
   }
 }
 
